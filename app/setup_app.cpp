@@ -1,0 +1,96 @@
+#include "setup_app.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "command_line.h"
+#include "earlier_install.h"
+#include "install_driver.h"
+#include "install_log.h"
+#include "resource.h"
+#include "system_library.h"
+#include "wizard_entry.h"
+
+namespace {
+
+TheApp theApp;
+
+// Restricts the DLL search to the system folder where Windows offers it
+// (XP without the update lacks the function; nothing to do there).
+void HardenDllSearch() {
+    LibraryModule kernel(L"kernel32.dll");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    auto setDirs = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(kernel.Proc("SetDefaultDllDirectories")));
+    if (setDirs) setDirs(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+}
+
+// Visual styles for the window frame and the controls. The theme library
+// stays loaded for the life of the process.
+void EnableThemes() {
+    static HMODULE uxTheme = LibraryModule(L"UxTheme.dll").release();
+    if (!uxTheme) return;
+    using SetThemeAppPropertiesFn = void(WINAPI*)(DWORD);
+    auto setProps = reinterpret_cast<SetThemeAppPropertiesFn>(
+        reinterpret_cast<void*>(GetProcAddress(uxTheme, "SetThemeAppProperties")));
+    if (setProps) setProps(3 /* STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS */);
+}
+
+void InitControls() {
+    INITCOMMONCONTROLSEX icc = {};
+    icc.dwSize = sizeof(icc);
+    icc.dwICC = 0xFF;  // list view up to animation: everything the pages use
+    InitCommonControlsEx(&icc);
+}
+
+}  // namespace
+
+BOOL TheApp::InitInstance() {
+    HardenDllSearch();
+    EnableThemes();
+    InitControls();
+
+    const wchar_t* commandLine = GetCommandLineW();
+    if (IsSilentCommandLine(commandLine)) {
+        m_nExitCode = RunSilent(commandLine);
+    } else {
+        RunWizardMode();
+    }
+    return FALSE;
+}
+
+int TheApp::RunSilent(const wchar_t* commandLine) {
+    if (FindWindowW(kViewerWindowClass, nullptr)) {
+        wchar_t message[kPathChars] = {};
+        LoadStringW(m_hInstance, IDS_VIEWER_RUNNING, message, kPathChars);
+        WriteInstallLog(message);
+        return kExitViewerRunning;
+    }
+
+    SilentChoices choices;
+    if (!FindInstalledFolder(choices.targetFolder)) {
+        GetDefaultInstallFolder(choices.targetFolder);
+        wcsncpy(choices.iniFolder, L"%APPDATA%\\Pixolum", kLongChars - 1);
+    }
+    ApplySilentSwitches(commandLine, choices);
+
+    wchar_t caption[64] = {};
+    wcsncpy(caption, kSetupCaption, 63);
+    InstallOptions options = MakeSilentOptions(choices, caption);
+    return RunInstallation(options) ? kExitInstalled : kExitFailed;
+}
+
+void TheApp::RunWizardMode() {
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    m_logfontHeading = LOGFONTW{};
+    m_logfontHeading.lfHeight = MulDiv(18, dpi, 96);
+    m_logfontHeading.lfWeight = FW_BOLD;
+    m_logfontHeading.lfQuality = ANTIALIASED_QUALITY;
+    wcsncpy(m_logfontHeading.lfFaceName, L"Arial", LF_FACESIZE - 1);
+    RunSetupWizard(m_hInstance, CreateFontIndirectW(&m_logfontHeading));
+}

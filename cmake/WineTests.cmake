@@ -1,0 +1,51 @@
+# Test registration: each test program runs whole under Wine (one CTest test
+# per program and Windows version), in the prefix of its group.
+set(PX_ALL_WINVERS xp vista 7 8 81 10 11 11edge)
+
+# px_add_wine_test(NAME <name> COMMAND <program.exe> [args...]
+#                  [VERSIONS v...] [GROUP g] [GUI] [RAW] [TIMEOUT s] [LABELS l...])
+# The program runs under cmake/wine-run.sh; with RAW the command runs as it
+# is (a shell script that drives Wine itself) with the same environment.
+function(px_add_wine_test)
+  cmake_parse_arguments(T "GUI;RAW" "NAME;GROUP;TIMEOUT" "COMMAND;VERSIONS;LABELS" ${ARGN})
+  if(NOT T_VERSIONS)
+    set(T_VERSIONS 10)
+  endif()
+  if(NOT T_GROUP)
+    set(T_GROUP ${T_NAME})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(gui 0)
+  if(T_GUI)
+    set(gui 1)
+  endif()
+  foreach(v IN LISTS T_VERSIONS)
+    set(test_name ${T_NAME}.win${v})
+    if(T_RAW)
+      add_test(NAME ${test_name} COMMAND ${T_COMMAND})
+    else()
+      add_test(NAME ${test_name} COMMAND ${PX_WINE_RUN} ${T_COMMAND})
+    endif()
+    set_tests_properties(${test_name} PROPERTIES
+      ENVIRONMENT "PX_WINVER=${v};PX_GROUP=${T_GROUP};PX_GUI=${gui};PX_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;PX_WINE_RUN=${PX_WINE_RUN};PX_BUILD_DIR=${CMAKE_BINARY_DIR};PX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      TIMEOUT ${T_TIMEOUT}
+      FIXTURES_REQUIRED wine
+      LABELS "${T_LABELS}")
+    if(T_GUI)
+      set_property(TEST ${test_name} APPEND PROPERTY RESOURCE_LOCK display)
+    endif()
+  endforeach()
+endfunction()
+
+# Fresh prefixes for every run, and no wineserver left behind afterwards.
+add_test(NAME wine.reset COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefixes.sh reset ${CMAKE_BINARY_DIR}/wine)
+add_test(NAME wine.shutdown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefixes.sh shutdown ${CMAKE_BINARY_DIR}/wine)
+set_tests_properties(wine.reset PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine.shutdown PROPERTIES FIXTURES_CLEANUP wine)
+
+# A GoogleTest program of the nested test build.
+function(px_add_gtest name)
+  px_add_wine_test(NAME ${name} COMMAND ${PX_TEST_BINARY_DIR}/bin/${name}.exe --gtest_brief=1 ${ARGN})
+endfunction()

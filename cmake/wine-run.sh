@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine for CTest, in a throwaway prefix.
+#
+#   PX_WINE_ROOT   folder of the prefixes (default: ./wine below the build)
+#   PX_WINVER      xp | vista | 7 | 8 | 81 | 10 | 11 | 11edge (build 21999); default 10
+#   PX_GROUP       name of the prefix copy a group of tests shares (default: default)
+#   PX_GUI         1: real display driver (run under xvfb-run); else the null driver
+#
+# The template prefix is made once with wineboot; each group gets a copy, set to
+# its Windows version. Output goes through a file: Wine's helper processes
+# inherit the pipe otherwise and CTest would wait for them.
+set -uo pipefail
+root=${PX_WINE_ROOT:-$PWD/wine}
+ver=${PX_WINVER:-10}
+group=${PX_GROUP:-default}
+gui=${PX_GUI:-0}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+mkdir -p "$root"
+
+make_template() {
+  local t="$root/template"
+  [ -f "$t/.ready" ] && return 0
+  rm -rf "$t"
+  WINEPREFIX="$t" wine wineboot -i </dev/null >/dev/null 2>&1
+  WINEPREFIX="$t" wineserver -w
+  # Keep tests off the host's home folder: real folders instead of links.
+  local u
+  for u in "$t"/drive_c/users/*/; do
+    for l in "$u"*; do
+      if [ -L "$l" ]; then rm -f "$l"; mkdir -p "$l"; fi
+    done
+  done
+  touch "$t/.ready"
+}
+
+set_version() {
+  local p=$1 key='HKCU\Software\Wine'
+  local nt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+  case "$ver" in
+    xp) v=winxp ;; vista) v=vista ;; 7) v=win7 ;; 8) v=win8 ;; 81) v=win81 ;; 10) v=win10 ;;
+    11|11edge) v="" ;;
+    *) echo "wine-run: unknown PX_WINVER $ver" >&2; return 1 ;;
+  esac
+  if [ -n "$v" ]; then
+    WINEPREFIX="$p" wine reg add "$key" /v Version /d "$v" /f
+  else
+    local build=22000; [ "$ver" = 11edge ] && build=21999
+    WINEPREFIX="$p" wine reg delete "$key" /v Version /f
+    WINEPREFIX="$p" wine reg add "$nt" /v CurrentVersion /d 10.0 /f
+    WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuildNumber /d $build /f
+    WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuild /d $build /f
+    WINEPREFIX="$p" wine reg add "$nt" /v CurrentMajorVersionNumber /t REG_DWORD /d 10 /f
+    WINEPREFIX="$p" wine reg add "$nt" /v CurrentMinorVersionNumber /t REG_DWORD /d 0 /f
+  fi
+  if [ "$gui" != 1 ]; then
+    WINEPREFIX="$p" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+  fi
+}
+
+prefix="$root/$group-$ver"; [ "$gui" = 1 ] && prefix="$prefix-gui"
+(
+  flock 9
+  make_template
+  if [ ! -f "$prefix/.ready" ]; then
+    rm -rf "$prefix"
+    cp -a "$root/template" "$prefix"
+    rm -f "$prefix/wineserver" "$prefix/.ready"
+    export WINEPREFIX="$prefix"
+    wine wineboot </dev/null >/dev/null 2>&1
+    set_version "$prefix" </dev/null >/dev/null 2>&1
+    wineserver -w
+    touch "$prefix/.ready"
+  fi
+) 9>"$root/.lock"
+
+export WINEPREFIX="$prefix"
+[ "${1:-}" = --prefix-only ] && { echo "$prefix"; exit 0; }
+# Start the server detached from our output first.
+wine wineboot </dev/null >/dev/null 2>&1
+out=$(mktemp)
+wine "$@" </dev/null >"$out" 2>&1
+rc=$?
+cat "$out"; rm -f "$out"
+exit $rc

@@ -1,0 +1,15 @@
+// Unpacking of the embedded payload archive into the target folder.
+#pragma once
+
+#include <cstdint>
+
+// 0 = opened and walked completely; -1 = could not start (resource, temporary
+// file, archive, target folder); kExtractIncomplete = the walk stopped early
+// or a file could not be written.
+constexpr int kExtractIncomplete = 1;
+
+int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
+                   const wchar_t* targetFolder, int keepIconLibrary);
+int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary);
+void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime);
+int MakeParentDirectories(const wchar_t* relativePath);   // 1, 0, -104

@@ -1,0 +1,40 @@
+// The record of choices that drives one installation, shared by start-up,
+// the ready page and the install driver.
+#pragma once
+
+#include <cstdint>
+
+// Fixed text limits of the setup: a path holds at most 259 characters plus
+// the terminator; command lines, settings folders and messages use 520.
+constexpr int kPathChars = 260;
+constexpr int kLongChars = 520;
+
+// Chosen rows of the format catalogue; slot i belongs to row i. Slot 63 has
+// no row: it may be set and is never read.
+constexpr int kSelectionSlots = 64;
+struct AssociationSelection {
+    int32_t slots[kSelectionSlots] = {};
+};
+static_assert(sizeof(AssociationSelection) == 256, "selection is 64 signed 32-bit slots");
+
+struct InstallOptions {
+    const wchar_t* targetFolder = L"";     // as typed or given; may carry blanks, may lack '\'
+    int startMenuGroup = 0;
+    int desktopShortcut = 0;
+    int thumbnailsShortcut = 0;
+    int shortcutsAllUsers = 0;
+    wchar_t* iniFolder = nullptr;          // writable, kLongChars; the driver may store a default
+    AssociationSelection associations;
+    int associationsAllUsers = 0;
+    int associationsRequested = 0;
+    int silent = 0;
+    const wchar_t* messageCaption = L"Pixolum 32-bit Setup";
+};
+
+// Product constants shown on the welcome page, in a link name and in the
+// uninstall entry.
+constexpr int kVersionMajor = 4;
+constexpr int kVersionMinor = 72;
+constexpr const wchar_t* kBitness = L"32";
+constexpr const wchar_t* kSetupCaption = L"Pixolum 32-bit Setup";
+constexpr const wchar_t* kViewerWindowClass = L"Pixolum";

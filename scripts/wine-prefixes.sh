@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# reset: remove the test groups' prefixes (the template stays, it is costly to make)
+# shutdown: end every wineserver of the test prefixes
+set -uo pipefail
+cmd=$1 root=$2
+mkdir -p "$root"
+for p in "$root"/*/; do
+  [ -d "$p" ] || continue
+  WINEPREFIX="${p%/}" wineserver -k 2>/dev/null
+done
+if [ "$cmd" = reset ]; then
+  for p in "$root"/*/; do
+    [ -d "$p" ] || continue
+    [ "$(basename "$p")" = template ] && continue
+    rm -rf "$p"
+  done
+fi
+exit 0

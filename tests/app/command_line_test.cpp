@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "command_line.h"
+
+namespace {
+
+SilentChoices Parse(const std::wstring& line) {
+    SilentChoices c;
+    ApplySilentSwitches(line.c_str(), c);
+    return c;
+}
+
+int SelectedSlots(const SilentChoices& c) {
+    int n = 0;
+    for (int v : c.associations.slots) n += v != 0;
+    return n;
+}
+
+TEST(ReadSwitchValue, StopsAtSlashEndAndLimit) {
+    wchar_t out[kLongChars] = {};
+    EXPECT_EQ(ReadSwitchValue(L"/group=1 /x", out, 7, 260), 9);
+    EXPECT_STREQ(out, L"1 ");
+    ReadSwitchValue(L"/group=", out, 7, 260);
+    EXPECT_STREQ(out, L"");
+    ReadSwitchValue(L"/ini=/folder=x", out, 5, 260);
+    EXPECT_STREQ(out, L"");
+    // A value holds at most 260 minus the switch length characters.
+    std::wstring longValue = L"/folder=" + std::wstring(400, L'a');
+    ReadSwitchValue(longValue.c_str(), out, 8, 260);
+    EXPECT_EQ(std::wstring(out).size(), 252u);
+}
+
+TEST(StripQuotes, RemovesOneQuoteEachSideAndTrailingBlanks) {
+    struct Case { const wchar_t* in; const wchar_t* out; } cases[] = {
+        {L"\"C:\\Pixo Test\\\" ", L"C:\\Pixo Test\\"},
+        {L" C:\\Pixo Test\\Ziel \"", L" C:\\Pixo Test\\Ziel"},
+        {L"C:\\A B ", L"C:\\A B"},
+        {L"\"\"x\"\"", L"\"x\""},
+        {L"\"", L""},
+        {L"   ", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases) {
+        wchar_t buf[kLongChars] = {};
+        wcsncpy(buf, c.in, kLongChars - 1);
+        StripQuotes(buf, true);
+        EXPECT_STREQ(buf, c.out) << c.in;
+    }
+}
+
+TEST(ParseSwitchNumber, ReadsLeadingDecimalDigits) {
+    EXPECT_EQ(ParseSwitchNumber(L"1"), 1);
+    EXPECT_EQ(ParseSwitchNumber(L" 12abc"), 12);
+    EXPECT_EQ(ParseSwitchNumber(L"-3"), -3);
+    EXPECT_EQ(ParseSwitchNumber(L"yes"), 0);
+    EXPECT_EQ(ParseSwitchNumber(L""), 0);
+    EXPECT_EQ(ParseSwitchNumber(L"99999999999999999999"), 2147483647);
+    EXPECT_EQ(ParseSwitchNumber(L"-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(SilentCommandLine, SilentIsCaseSensitive) {
+    EXPECT_TRUE(IsSilentCommandLine(L"setup.exe /silent"));
+    EXPECT_FALSE(IsSilentCommandLine(L"setup.exe /SILENT"));
+    EXPECT_FALSE(IsSilentCommandLine(L"setup.exe"));
+}
+
+TEST(SilentCommandLine, FolderValues) {
+    EXPECT_STREQ(Parse(LR"(setup.exe /silent "/folder=C:\Pixo Test\" /group=1)").targetFolder,
+                 LR"(C:\Pixo Test\)");
+    // Quotes around the whole switch: the opening quote precedes the switch.
+    EXPECT_STREQ(Parse(LR"(setup.exe /silent "/folder= C:\Pixo Test\Ziel ")").targetFolder,
+                 LR"( C:\Pixo Test\Ziel)");
+    EXPECT_STREQ(Parse(LR"(setup.exe /silent /folder=C:\A B /desktop=1)").targetFolder,
+                 LR"(C:\A B)");
+    EXPECT_STREQ(Parse(L"setup.exe /silent /folder=").targetFolder, L"");
+    EXPECT_STREQ(Parse(L"setup.exe /silent /FOLDER=C:\\X").targetFolder, L"");
+}
+
+TEST(SilentCommandLine, NumericSwitches) {
+    SilentChoices c = Parse(L"x /silent /desktop=1 /thumbs= 7 /group=2x /allusers=no");
+    EXPECT_EQ(c.desktopShortcut, 1);
+    EXPECT_EQ(c.thumbnailsShortcut, 7);
+    EXPECT_EQ(c.startMenuGroup, 2);
+    EXPECT_EQ(c.shortcutsAllUsers, 0);
+}
+
+TEST(SilentCommandLine, AssociationSwitches) {
+    SilentChoices pictures = Parse(L"x /silent /assoc=1");
+    EXPECT_EQ(SelectedSlots(pictures), 49);
+    EXPECT_EQ(pictures.associations.slots[48], 1);
+    EXPECT_EQ(pictures.associations.slots[49], 0);
+    EXPECT_EQ(pictures.associationsRequested, 1);
+    EXPECT_EQ(pictures.associationsAllUsers, 0);
+
+    SilentChoices all = Parse(L"x /silent /assoc=2 /assocallusers");
+    EXPECT_EQ(SelectedSlots(all), 64);
+    EXPECT_EQ(all.associationsAllUsers, 1);
+
+    SilentChoices other = Parse(L"x /silent /assoc=3");
+    EXPECT_EQ(SelectedSlots(other), 0);
+    EXPECT_EQ(other.associationsRequested, 0);
+    // "/assocallusers" alone is not "/assoc=".
+    EXPECT_EQ(Parse(L"x /silent /assocallusers").associationsRequested, 0);
+}
+
+TEST(SilentCommandLine, IniSwitchReplacesOrEmptiesTheDefault) {
+    SilentChoices c;
+    wcscpy(c.iniFolder, L"%APPDATA%\\Pixolum");
+    ApplySilentSwitches(L"x /silent /ini=/group=1", c);
+    EXPECT_STREQ(c.iniFolder, L"");
+    EXPECT_EQ(c.startMenuGroup, 1);
+
+    wcscpy(c.iniFolder, L"%APPDATA%\\Pixolum");
+    ApplySilentSwitches(L"x /silent", c);
+    EXPECT_STREQ(c.iniFolder, L"%APPDATA%\\Pixolum");
+
+    ApplySilentSwitches(L"x /silent \"/ini=D:\\Einstellungen\"", c);
+    EXPECT_STREQ(c.iniFolder, L"D:\\Einstellungen");
+}
+
+TEST(SilentCommandLine, SwitchesAreSearchedInTheFirst519Characters) {
+    const std::wstring head = L"setup.exe /silent ";
+    auto lineWithGroupAt = [&](size_t position) {
+        return head + std::wstring(position - head.size(), L'x') + L"/group=1";
+    };
+    // "/group=1" is 8 characters: fully inside, cut in its value, cut in its name.
+    EXPECT_EQ(Parse(lineWithGroupAt(511)).startMenuGroup, 1);   // ends at 519
+    EXPECT_EQ(Parse(lineWithGroupAt(512)).startMenuGroup, 0);   // value cut off: empty, 0
+    EXPECT_EQ(Parse(lineWithGroupAt(513)).startMenuGroup, 0);   // name cut off: absent
+    EXPECT_TRUE(IsSilentCommandLine((std::wstring(600, L'x') + L" /silent").c_str()));
+}
+
+}  // namespace
