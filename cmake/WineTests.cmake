@@ -45,6 +45,10 @@ add_test(NAME wine.shutdown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefixes.sh
 set_tests_properties(wine.reset PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine.shutdown PROPERTIES FIXTURES_CLEANUP wine)
 
+# The 64-bit twins that the tests run (this machine executes no 32-bit code).
+set(PX_SETUP_EXE ${PX_TEST_BINARY_DIR}/app/setup.exe)
+set(PX_TEST_PAYLOAD_DIR ${PX_TEST_BINARY_DIR}/payload)
+
 # A GoogleTest program of the nested test build.
 function(px_add_gtest name)
   px_add_wine_test(NAME ${name} COMMAND ${PX_TEST_BINARY_DIR}/bin/${name}.exe --gtest_brief=1 ${ARGN})

@@ -53,6 +53,7 @@ set_version() {
     WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuild /d $build /f
     WINEPREFIX="$p" wine reg add "$nt" /v CurrentMajorVersionNumber /t REG_DWORD /d 10 /f
     WINEPREFIX="$p" wine reg add "$nt" /v CurrentMinorVersionNumber /t REG_DWORD /d 0 /f
+    WINEPREFIX="$p" wine reg add "$nt" /v CSDVersion /d "" /f
   fi
   if [ "$gui" != 1 ]; then
     WINEPREFIX="$p" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
@@ -77,6 +78,15 @@ prefix="$root/$group-$ver"; [ "$gui" = 1 ] && prefix="$prefix-gui"
 
 export WINEPREFIX="$prefix"
 [ "${1:-}" = --prefix-only ] && { echo "$prefix"; exit 0; }
+
+# These machines cannot execute 32-bit code: the tests run the 64-bit twins
+# from the nested test build (<build>/test-build/...).
+machine=$(od -An -tx2 -j $(( $(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null) + 4 )) -N2 "$1" 2>/dev/null | tr -d ' ')
+if [ "$machine" = 014c ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "wine-run: $1 is a 32-bit program and this machine runs no 32-bit code;" >&2
+  echo "wine-run: run its 64-bit twin from the test build (<build>/test-build/...) instead" >&2
+  exit 126
+fi
 # Start the server detached from our output first.
 wine wineboot </dev/null >/dev/null 2>&1
 out=$(mktemp)

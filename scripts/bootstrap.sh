@@ -3,10 +3,14 @@
 # Idempotent: returns in about a second when everything is present.
 set -euo pipefail
 
-need=(g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev wine wine32:i386 xvfb xauth
+# Shipped programs are 32-bit (i686); the tests run their 64-bit twins (x86-64)
+# under 64-bit Wine, since these machines execute no 32-bit code.
+need=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wine wine64 xvfb xauth
       dpkg-dev fonts-wine imagemagick cmake make googletest x11-utils unzip p7zip-full
       hyperfine xdotool python3)
 
+sudo_cmd=""
+[ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
 missing=()
 for p in "${need[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -16,12 +20,12 @@ done
 
 if [ ${#missing[@]} -gt 0 ]; then
   echo "bootstrap: installing ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo_cmd dpkg --add-architecture i386
-  fi
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# A 32-bit Wine that cannot run would be chosen by /usr/bin/wine: remove it.
+if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "bootstrap: removing wine32 (this machine executes no 32-bit code)"
+  DEBIAN_FRONTEND=noninteractive ${sudo_cmd:-} apt-get remove -y -qq wine32:i386 >/dev/null
 fi
 echo "bootstrap: toolchain ready"
