@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Silent installations with every registration choice on one emulated
+# Windows version, checked in the prefix's registry and shell folders; a
+# second installation without "/folder=" finds the first one's folder; on
+# Windows 10 a .png opened through the shell starts the installed viewer.
+# Usage: registration_test.sh SETUP_EXE SHELL_OPEN_EXE
+setup=$1 shell_open=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../lib/wine.sh"
+work=$(mktemp -d); trap 'rm -rf "$work"' EXIT; cd "$work"
+folder='C:\Pixolum Reg\'
+
+px_wine "$setup" /silent '/folder=C:\Pixolum Reg' /group=1 /desktop=1 /thumbs=1 /allusers=0 /assoc=1; rc=$?
+wineserver -w
+px_check "first installation: exit code 0" test "$rc" = 0
+px_check "first installation: registry and links (/assoc=1, current user)" \
+  /usr/bin/python3 "$here/check_registration.py" "$WINEPREFIX" "$PX_WINVER" "$folder" 1 0 0
+
+px_wine "$setup" /silent /group=1 /desktop=1 /thumbs=1 /allusers=1 /assoc=2 /assocallusers; rc=$?
+wineserver -w
+px_check "second installation: exit code 0" test "$rc" = 0
+px_check "second installation finds the first one's folder; /assoc=2, all users" \
+  /usr/bin/python3 "$here/check_registration.py" "$WINEPREFIX" "$PX_WINVER" "$folder" 2 1 1
+
+if [ "$PX_WINVER" = 10 ]; then
+  mkdir -p "$WINEPREFIX/drive_c/Bilder"
+  /usr/bin/python3 - "$WINEPREFIX/drive_c/Bilder/Urlaub.png" <<'PY'
+import struct, sys, zlib
+w, h = 16, 12
+raw = b''.join(b'\0' + b''.join(bytes((40 + 10 * x, 120, 200 - 10 * y)) for x in range(w)) for y in range(h))
+def chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+png = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 2, 0, 0, 0)) + \
+      chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b'')
+open(sys.argv[1], 'wb').write(png)
+PY
+  px_wine "$shell_open" 'C:\Bilder\Urlaub.png'; rc=$?
+  px_check "a .png opened through the shell starts the installed viewer with it" test "$rc" = 0
+fi
+px_done
