@@ -1,8 +1,12 @@
 // Probes for the starting target folder and for the icon-library version.
 #pragma once
 
+// Room for the longest version text "%d.%d%d" of three 16-bit numbers.
+constexpr int kVersionTextChars = 20;
+
 int FindInstalledFolder(wchar_t* folder);       // kPathChars; 1 = found, ends in '\'
 int GetDefaultInstallFolder(wchar_t* folder);   // kPathChars; always 1
-// company may be null; otherwise zero-filled by the caller, companyChars long.
+// version: at least kVersionTextChars; left untouched when 0 is returned.
+// company may be null; otherwise companyChars long and always terminated.
 int ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* company,
                               int companyChars);

@@ -1,0 +1,63 @@
+#include "install_log.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "win_handles.h"
+
+namespace {
+
+constexpr const wchar_t* kLogFileName = L"Pixolum_Install.log";
+constexpr int kDateChars = 256;
+// Log texts are a message of the string table and a folder; anything longer
+// than this is cut rather than trusted to be terminated.
+constexpr size_t kMaxMessageChars = 4096;
+constexpr const char* kSeparatorLine = "------------------------------------------------\r\n";
+
+// The log is narrow text that administrators open in any editor: each
+// character up to U+00FF becomes the byte of the same value (Latin-1, which
+// Windows-1252 shares for the umlauts), others are dropped, and a line feed
+// is written as CR LF.
+void AppendNarrow(std::string& out, const wchar_t* text, size_t length) {
+    for (size_t i = 0; i < length; ++i) {
+        const wchar_t c = text[i];
+        if (c == L'\n') {
+            out += "\r\n";
+        } else if (static_cast<unsigned>(c) <= 0xFF) {
+            out += static_cast<char>(static_cast<unsigned char>(c));
+        }
+    }
+}
+
+}  // namespace
+
+void WriteInstallLog(const wchar_t* message) {
+    // Relative name: the log lies in the folder that is current at the call.
+    FileHandle log(CreateFileW(kLogFileName, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!log) return;
+
+    wchar_t dateText[kDateChars] = {};
+    if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, dateText, kDateChars) == 0)
+        dateText[0] = L'\0';
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    wchar_t timeText[16] = {};
+    _snwprintf(timeText, 15, L"%02u:%02u:%02u", static_cast<unsigned>(now.wHour),
+               static_cast<unsigned>(now.wMinute), static_cast<unsigned>(now.wSecond));
+
+    // "%s - %s: %s\n", then the separator line.
+    std::string entry;
+    AppendNarrow(entry, dateText, wcsnlen(dateText, kDateChars));
+    entry += " - ";
+    AppendNarrow(entry, timeText, wcsnlen(timeText, 16));
+    entry += ": ";
+    if (message) AppendNarrow(entry, message, wcsnlen(message, kMaxMessageChars));
+    entry += "\r\n";
+    entry += kSeparatorLine;
+
+    DWORD written = 0;
+    WriteFile(log.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+}

@@ -1,0 +1,142 @@
+#include "path_utils.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <cwchar>
+#include <string>
+
+#include "install_options.h"
+#include "text_buffer.h"
+#include "win_handles.h"
+
+namespace {
+
+// A folder "exists" for the setup when the process can change into it: that
+// also proves it may be traversed, which the unpacking step needs later. The
+// current folder is put back before returning.
+bool CanEnterFolder(const wchar_t* folder) {
+    std::wstring saved(kPathChars, L'\0');
+    DWORD len = GetCurrentDirectoryW(kPathChars, &saved[0]);
+    if (len >= kPathChars) {
+        // Cannot happen with the classic path limit, but never lose the
+        // current folder: read it again into a buffer of the reported size.
+        saved.assign(len, L'\0');
+        len = GetCurrentDirectoryW(len, &saved[0]);
+    }
+    if (len == 0 || len >= saved.size()) return false;
+    saved.resize(len);
+    if (!SetCurrentDirectoryW(folder)) return false;
+    SetCurrentDirectoryW(saved.c_str());
+    return true;
+}
+
+}  // namespace
+
+void AppendBackslash(wchar_t* text) {
+    if (!text) return;
+    const size_t n = wcsnlen(text, kPathChars);
+    if (n >= 1 && n <= kPathChars - 2 && text[n - 1] != L'\\') {
+        text[n] = L'\\';
+        text[n + 1] = L'\0';
+    }
+}
+
+void TrimSpaces(wchar_t* text) {
+    if (!text || text[0] == L'\0') return;
+    size_t n = wcslen(text);
+    while (n > 0 && text[n - 1] == L' ') --n;
+    text[n] = L'\0';
+    // A text that does not fit a path keeps its leading blanks.
+    if (text[0] == L' ' && n < static_cast<size_t>(kPathChars)) {
+        size_t start = 0;
+        while (text[start] == L' ') ++start;
+        wmemmove(text, text + start, n - start + 1);
+    }
+}
+
+int CreateDirectoryTree(wchar_t* folder) {
+    if (!folder || folder[0] == L'\0') return 0;
+    TrimSpaces(folder);
+    if (folder[0] == L'\0') return 0;
+    AppendBackslash(folder);
+    if (CanEnterFolder(folder)) return 1;
+
+    // Rebuild the path level by level, creating each level on the way. Levels
+    // that cannot be created (a drive "C:", a server "\\server" and its share)
+    // need not be, so failures are ignored here and judged only at the end.
+    wchar_t built[kPathChars] = {};
+    size_t used = 0;
+    size_t i = 0;
+    if (folder[0] == L'\\' && folder[1] == L'\\') {
+        built[0] = built[1] = L'\\';
+        used = i = 2;
+    }
+    const size_t length = wcsnlen(folder, kPathChars);
+    for (; i < length; ++i) {
+        if (folder[i] != L'\\') {
+            if (used + 1 < kPathChars) {
+                built[used++] = folder[i];
+                built[used] = L'\0';
+            }
+            continue;
+        }
+        TrimSpaces(built);  // blanks at the end of a level vanish
+        CreateDirectoryW(built, nullptr);
+        AppendBackslash(built);
+        used = wcsnlen(built, kPathChars);
+    }
+    CopyText(folder, kPathChars, built);
+    AppendBackslash(folder);
+    return CanEnterFolder(folder) ? 1 : 0;
+}
+
+int FileSizeOf(const wchar_t* path) {
+    if (!path || path[0] == L'\0') return 0;
+    FileHandle file(CreateFileW(path, GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) return 0;
+    // The callers compare against sizes far below 2 GiB; a larger file must
+    // not wrap around into a small or negative size.
+    return size.QuadPart > INT_MAX ? INT_MAX : static_cast<int>(size.QuadPart);
+}
+
+void GetPathPart(const wchar_t* path, wchar_t* out, int mask) {
+    if (!out) return;
+    out[0] = L'\0';
+    if (!path || path[0] == L'\0') return;
+
+    // The runtime's _wsplitpath differs between C runtimes for parts longer
+    // than its _MAX_* limits (cut on one, all parts emptied on another); this
+    // split follows its rules without those limits: drive "X:", folder up to
+    // the last '\' or '/', extension from the last '.' of the rest.
+    const size_t length = wcsnlen(path, kPathChars - 1);
+    const size_t driveEnd = (length >= 2 && path[1] == L':') ? 2 : 0;
+    size_t dirEnd = driveEnd;
+    for (size_t i = driveEnd; i < length; ++i)
+        if (path[i] == L'\\' || path[i] == L'/') dirEnd = i + 1;
+    size_t nameEnd = length;
+    for (size_t i = length; i > dirEnd; --i) {
+        if (path[i - 1] == L'.') {
+            nameEnd = i - 1;
+            break;
+        }
+    }
+
+    const auto append = [out](const wchar_t* from, size_t count) {
+        const size_t used = wcsnlen(out, kPathChars);
+        size_t i = 0;
+        for (; i < count && used + i + 1 < kPathChars; ++i) out[used + i] = from[i];
+        out[used + i] = L'\0';
+    };
+    if (mask & kPartDrive) append(path, driveEnd);
+    if (mask & kPartFolder) {
+        append(path + driveEnd, dirEnd - driveEnd);
+        AppendBackslash(out);
+    }
+    if (mask & kPartName) append(path + dirEnd, nameEnd - dirEnd);
+    if (mask & kPartExtension) append(path + nameEnd, length - nameEnd);
+}
