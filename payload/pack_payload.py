@@ -1,0 +1,198 @@
+#!/usr/bin/python3
+"""Packs the viewer's files into the archive the setup carries (ZIP 1974).
+
+Usage: pack_payload.py SOURCE_DIR OUTPUT_ZIP [--entries ENTRIES_TXT]
+
+The archive is reproducible: entries in sorted order, folders before their
+files, one fixed date and time, fixed attributes, deflate at level 9. Two
+runs over the same files give the same bytes.
+
+The setup relies on the files of REQUIRED at those paths; a folder that lacks
+one is refused. Every entry name is checked before anything is written: the
+setup unpacks names as relative paths under the target folder, so a name
+that is absolute, carries a drive or a UNC prefix, climbs out with "..",
+hides a separator in a "\\" or is not plain ASCII (the setup converts names
+in the ANSI code page) is refused, and so is a link that leads out of the
+folder. On refusal nothing is written and the exit code is 2.
+"""
+import argparse
+import os
+import re
+import sys
+import zipfile
+
+# Every entry another part of the setup relies on: links, registry entries,
+# the icon-library rule, the settings file's language and toolbar keys.
+REQUIRED = (
+    'pixo32.exe',
+    'px_uninstall.exe',
+    'Plugins/Icons.dll',
+    'p_about.txt',
+    'p_changes.txt',
+    'p_options.txt',
+    'p_plugins.txt',
+    'p_languages.txt',
+    'Help/pixo32_deutsch.chm',
+    'Languages/Deutsch.dll',
+    'Toolbars/gnome-colors-human_48.png',
+    'Toolbars/gnome-colors-wise_32.png',
+    'Toolbars/Kestrin_24.png',
+    'Toolbars/Marlo_16.png',
+)
+
+# Local time written into every entry (DOS time keeps even seconds only).
+ENTRY_TIME = (2026, 11, 30, 10, 0, 0)
+# The setup reads names into a 520-byte buffer and converts them into 323
+# wide characters.
+MAX_NAME_CHARS = 323
+# MS-DOS attributes; the host system is recorded as MS-DOS (0).
+ATTR_ARCHIVE = 0x20
+ATTR_DIRECTORY = 0x10
+CHUNK = 1 << 16
+
+
+class Refused(Exception):
+    pass
+
+
+def name_problem(name):
+    """Why an archive name is not safe to unpack under a folder, or None."""
+    if not name:
+        return 'empty name'
+    if any(ord(c) > 126 or ord(c) < 32 for c in name):
+        return 'not plain ASCII'
+    # The setup takes both "/" and "\\" for folder separators.
+    path = name.replace('\\', '/')
+    if path.startswith('//'):
+        return 'UNC path'
+    if path.startswith('/'):
+        return 'absolute path'
+    if re.match(r'^[A-Za-z]:', path):
+        return 'drive letter'
+    parts = path.rstrip('/').split('/')
+    if '..' in parts:
+        return 'climbs out of the target folder ("..")'
+    if ':' in name:
+        return 'contains ":" (a drive or stream name on Windows)'
+    if '\\' in name:
+        return 'contains a backslash (a folder separator on Windows)'
+    if any(p in ('', '.') for p in parts):
+        return 'empty or "." path part'
+    if any(p != p.rstrip(' .') for p in parts):
+        return 'a path part ends in a blank or a dot (Windows drops them)'
+    if len(name) > MAX_NAME_CHARS:
+        return 'longer than %d characters' % MAX_NAME_CHARS
+    return None
+
+
+def collect(source):
+    """The (archive name, file path or None for a folder) pairs of a folder."""
+    root = os.path.realpath(source)
+    found = []
+    problems = []
+    for folder, dirs, files in os.walk(source, followlinks=False):
+        rel = os.path.relpath(folder, source)
+        prefix = '' if rel == '.' else rel.replace(os.sep, '/') + '/'
+        for d in list(dirs):
+            path = os.path.join(folder, d)
+            if os.path.islink(path):
+                problems.append('%s%s/: a linked folder is not packed' % (prefix, d))
+                dirs.remove(d)
+                continue
+            found.append((prefix + d + '/', None))
+        for f in files:
+            path = os.path.join(folder, f)
+            real = os.path.realpath(path)
+            if os.path.commonpath([root, real]) != root:
+                problems.append('%s%s: a link that leads out of the folder' % (prefix, f))
+                continue
+            if not os.path.isfile(real):
+                problems.append('%s%s: not a regular file' % (prefix, f))
+                continue
+            found.append((prefix + f, path))
+    for name, _ in found:
+        why = name_problem(name)
+        if why:
+            problems.append('%r: %s' % (name, why))
+    names = {name for name, _ in found}
+    # Windows file names ignore case: two such names would overwrite each other.
+    seen = {}
+    for name in sorted(names):
+        other = seen.setdefault(name.lower(), name)
+        if other != name:
+            problems.append('%r and %r: the same name on Windows' % (other, name))
+    for required in REQUIRED:
+        if required not in names:
+            problems.append('%s: required entry missing' % required)
+    if problems:
+        raise Refused(problems)
+    return sorted(found)
+
+
+def entry_info(name, is_folder):
+    info = zipfile.ZipInfo(name, date_time=ENTRY_TIME)
+    info.create_system = 0
+    info.create_version = 20
+    info.extract_version = 20
+    if is_folder:
+        info.compress_type = zipfile.ZIP_STORED
+        info.external_attr = ATTR_DIRECTORY
+    else:
+        info.compress_type = zipfile.ZIP_DEFLATED
+        if hasattr(info, 'compress_level'):  # the attribute's public name from Python 3.13 on
+            info.compress_level = 9
+        else:
+            info._compresslevel = 9
+        info.external_attr = ATTR_ARCHIVE
+    return info
+
+
+def pack(entries, output):
+    partial = output + '.partial'
+    try:
+        with zipfile.ZipFile(partial, 'w', allowZip64=False) as archive:
+            for name, path in entries:
+                if path is None:
+                    archive.writestr(entry_info(name, True), b'')
+                    continue
+                with open(path, 'rb') as src, archive.open(entry_info(name, False), 'w') as dst:
+                    while True:
+                        block = src.read(CHUNK)
+                        if not block:
+                            break
+                        dst.write(block)
+        os.replace(partial, output)
+    finally:
+        if os.path.exists(partial):
+            os.remove(partial)
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('source', help='folder of the viewer\'s files')
+    parser.add_argument('output', help='archive to write')
+    parser.add_argument('--entries', help='also write the entry names, one a line, in archive order')
+    args = parser.parse_args(argv)
+
+    if not os.path.isdir(args.source):
+        print('pack_payload: %s is not a folder' % args.source, file=sys.stderr)
+        return 2
+    try:
+        entries = collect(args.source)
+    except Refused as refused:
+        print('pack_payload: refusing %s:' % args.source, file=sys.stderr)
+        for problem in refused.args[0]:
+            print('  ' + problem, file=sys.stderr)
+        return 2
+    pack(entries, args.output)
+    if args.entries:
+        with open(args.entries, 'w', newline='\n') as f:
+            f.writelines(name + '\n' for name, _ in entries)
+    files = sum(1 for _, path in entries if path)
+    print('pack_payload: %d entries (%d files) -> %s, %d bytes'
+          % (len(entries), files, args.output, os.path.getsize(args.output)))
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,23 @@
+# Tests of the payload. The packer and import checks need no Wine. The
+# checks of the built archive's content hold for the stand-in files only,
+# not for a folder given with PX_PAYLOAD_DIR.
+if(PX_PAYLOAD_DIR)
+  set(px_built_payload "")
+else()
+  set(px_built_payload ${PX_PAYLOAD_ZIP} ${PX_PAYLOAD_ENTRIES})
+endif()
+add_test(NAME payload.packer
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/payload/packer_test.sh
+                 ${PROJECT_SOURCE_DIR}/payload/pack_payload.py ${px_built_payload})
+add_test(NAME payload.check_imports
+         COMMAND ${PROJECT_SOURCE_DIR}/tests/payload/check_imports_test.sh
+                 ${PROJECT_SOURCE_DIR}/scripts/check-imports.sh
+                 $<TARGET_FILE:pixo32> $<TARGET_FILE:px_uninstall>
+                 $<TARGET_FILE:px_icons_dll> $<TARGET_FILE:px_deutsch_dll>)
+set_tests_properties(payload.packer payload.check_imports PROPERTIES LABELS payload TIMEOUT 120)
+
+px_add_gtest(payload_viewer_logic_tests GROUP payload)
+# The shipped 32-bit files are read as files; the windows come from the
+# 64-bit twins of the test build, which Wine runs on these machines.
+px_add_gtest(payload_files_tests $<TARGET_FILE:pixo32> ${PX_TEST_PAYLOAD_DIR}/bin/pixo32.exe
+             VERSIONS xp 10 GROUP payload)
