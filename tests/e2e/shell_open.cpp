@@ -2,8 +2,10 @@
 // window of class "Pixolum" whose title names the file; closes it again.
 // Exit code 0 when it appeared within 30 seconds.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cwchar>
 
 int wmain(int argc, wchar_t** argv) {

@@ -1,0 +1,321 @@
+// Unpacking of the embedded payload archive: the resource goes to a temporary
+// file, minizip walks it entry by entry, and every file lands below the
+// target folder with the archive's date and time.
+#include "extraction.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
+
+#include "install_options.h"
+#include "unzip.h"
+// iowin32.h relies on the declarations of unzip.h (zlib's OF macro).
+#include "iowin32.h"
+#include "win_handles.h"
+
+namespace {
+
+constexpr unsigned kCopyBufferBytes = 0x8000;
+constexpr int kEntryNameBytes = 520;   // 519 bytes of name and the terminator
+constexpr int kEntryWideChars = 324;   // 323 characters and the terminator
+constexpr int kEntryOk = 0;
+constexpr int kEntryFailed = -1;
+
+// The archive stays open for the whole walk and is closed on every path.
+class ZipReader {
+public:
+    explicit ZipReader(const wchar_t* path) {
+        zlib_filefunc64_def functions;
+        fill_win32_filefunc64W(&functions);
+        m_handle = unzOpen2_64(path, &functions);
+    }
+    ~ZipReader() {
+        if (m_handle) unzClose(m_handle);
+    }
+    ZipReader(const ZipReader&) = delete;
+    ZipReader& operator=(const ZipReader&) = delete;
+    unzFile get() const { return m_handle; }
+
+private:
+    unzFile m_handle = nullptr;
+};
+
+// A C stream whose close is checked by the writer (buffered data may only fail
+// to reach the disk at that point) and closed quietly on every other path.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile() {
+        if (m_file) fclose(m_file);
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    bool Open(const wchar_t* path) {
+        m_file = _wfopen(path, L"wb");
+        return m_file != nullptr;
+    }
+    FILE* get() const { return m_file; }
+    // The explicit flush: some C runtimes lose a failed flush inside fclose.
+    bool Close() {
+        FILE* file = m_file;
+        m_file = nullptr;
+        bool flushed = fflush(file) == 0;
+        return fclose(file) == 0 && flushed;
+    }
+
+private:
+    FILE* m_file = nullptr;
+};
+
+// The temporary copy of the archive is removed on every way out of the call.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const wchar_t* path) : m_path(path) {}
+    ~TemporaryFile() {
+        if (m_path[0] != L'\0') DeleteFileW(m_path);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+private:
+    const wchar_t* m_path;
+};
+
+bool IsSeparator(wchar_t c) {
+    return c == L'/' || c == L'\\';
+}
+
+// An entry name must stay below the target folder: no root, no drive, no UNC
+// server, no stream name (every ':' is refused) and no level that Windows
+// would read as a step upwards (".." and its forms with trailing dots or
+// blanks, which Windows strips).
+bool IsContainedName(const wchar_t* name) {
+    if (name[0] == L'\0' || IsSeparator(name[0])) return false;
+    if (wcschr(name, L':')) return false;
+    const wchar_t* level = name;
+    while (*level) {
+        const wchar_t* end = level;
+        while (*end && !IsSeparator(*end)) ++end;
+        int dots = 0;
+        bool onlyDotsAndBlanks = true;
+        for (const wchar_t* c = level; c < end; ++c) {
+            if (*c == L'.') {
+                ++dots;
+            } else if (*c != L' ') {
+                onlyDotsAndBlanks = false;
+            }
+        }
+        if (onlyDotsAndBlanks && dots >= 2) return false;
+        level = *end ? end + 1 : end;
+    }
+    return true;
+}
+
+bool ToWide(const char* narrow, wchar_t* wide) {
+    return MultiByteToWideChar(CP_ACP, 0, narrow, -1, wide, kEntryWideChars) != 0;
+}
+
+bool NameHasIconLibrary(const char* name) {
+    char lower[kEntryNameBytes];
+    size_t i = 0;
+    for (; name[i] && i + 1 < sizeof lower; ++i) {
+        char c = name[i];
+        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    lower[i] = '\0';
+    return strstr(lower, "icons.dll") != nullptr;
+}
+
+// Copies the open entry into a file; kEntryOk only when every byte of the
+// entry arrived on disk and minizip confirmed its checksum.
+int CopyEntry(unzFile archive, const unz_file_info64& info, const wchar_t* wideName,
+              OutputFile& output, char* buffer) {
+    int result = kEntryOk;
+    ZPOS64_T copied = 0;
+    for (;;) {
+        int read = unzReadCurrentFile(archive, buffer, kCopyBufferBytes);
+        if (read < 0) {
+            result = read;
+            break;
+        }
+        if (read == 0) break;
+        if (fwrite(buffer, 1, static_cast<size_t>(read), output.get()) !=
+            static_cast<size_t>(read)) {
+            result = kEntryFailed;
+            break;
+        }
+        copied += static_cast<ZPOS64_T>(read);
+    }
+    if (!output.Close() && result == kEntryOk) result = kEntryFailed;
+    // minizip checks the checksum only when the whole announced size was
+    // inflated; data that ends early would otherwise pass unnoticed.
+    if (result == kEntryOk && copied != info.uncompressed_size) result = kEntryFailed;
+    if (result == kEntryOk) {
+        SetFileDateFromEntry(wideName, static_cast<uint32_t>(info.dosDate));
+        int closed = unzCloseCurrentFile(archive);
+        if (closed != UNZ_OK) result = closed;
+    } else {
+        unzCloseCurrentFile(archive);
+    }
+    return result;
+}
+
+// The folder part of a narrow entry name (up to its last separator), wide.
+bool WideFolderPart(const char* name, wchar_t* wideFolder) {
+    char folder[kEntryNameBytes];
+    size_t cut = 0;
+    for (size_t i = 0; name[i]; ++i) {
+        if (name[i] == '/' || name[i] == '\\') cut = i;
+    }
+    if (cut == 0) return false;
+    memcpy(folder, name, cut);
+    folder[cut] = '\0';
+    return ToWide(folder, wideFolder);
+}
+
+// Done: written, a folder, or the icon library kept on purpose. Missing: the
+// file could not be written; the walk goes on. Broken: the archive cannot be
+// trusted any further; the walk ends.
+enum class Outcome { Done, Missing, Broken };
+
+Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
+    unz_file_info64 info;
+    char name[kEntryNameBytes] = {};
+    if (unzGetCurrentFileInfo64(archive, &info, name, kEntryNameBytes - 1, nullptr, 0, nullptr,
+                                0) != UNZ_OK) {
+        return Outcome::Broken;
+    }
+    if (keepIconLibrary == 1 && NameHasIconLibrary(name)) return Outcome::Done;
+
+    wchar_t wideName[kEntryWideChars];
+    bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
+    if (nameFits && !IsContainedName(wideName)) return Outcome::Broken;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferBytes]);
+    if (!buffer) return Outcome::Broken;
+    if (!nameFits) return Outcome::Missing;
+
+    const char* lastSeparator = nullptr;
+    for (const char* c = name; *c; ++c) {
+        if (*c == '/' || *c == '\\') lastSeparator = c;
+    }
+    if (lastSeparator && lastSeparator[1] == '\0') {
+        CreateDirectoryW(wideName, nullptr);   // an existing folder is fine
+        return Outcome::Done;
+    }
+
+    if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
+        unzCloseCurrentFile(archive);
+        return Outcome::Broken;
+    }
+    OutputFile output;
+    bool opened = output.Open(wideName);
+    wchar_t wideFolder[kEntryWideChars];
+    if (!opened && WideFolderPart(name, wideFolder)) {
+        MakeParentDirectories(wideFolder);   // its folder entry may come later or not at all
+        opened = output.Open(wideName);
+    }
+    if (!opened) {
+        // Held open by a running viewer, read-only, or a folder of that name:
+        // the walk goes on so that every other file is in place.
+        unzCloseCurrentFile(archive);
+        return Outcome::Missing;
+    }
+    return CopyEntry(archive, info, wideName, output, buffer.get()) == kEntryOk ? Outcome::Done
+                                                                               : Outcome::Broken;
+}
+
+}  // namespace
+
+int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
+                   const wchar_t* targetFolder, int keepIconLibrary) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
+    if (!resource) return -1;
+    HGLOBAL loaded = LoadResource(self, resource);
+    if (!loaded) return -1;
+    const void* data = LockResource(loaded);
+    DWORD size = SizeofResource(self, resource);
+    if (!data || size == 0) return -1;
+
+    wchar_t tempPath[kLongChars] = {};
+    DWORD folderChars = GetTempPathW(kLongChars - 1, tempPath);
+    if (folderChars == 0 || folderChars >= kLongChars - 1) return -1;
+    size_t length = wcslen(tempPath);
+    if (length > 0 && tempPath[length - 1] != L'\\') tempPath[length++] = L'\\';
+    size_t nameChars = wcslen(tempName);
+    if (length + nameChars >= kLongChars) return -1;
+    wmemcpy(tempPath + length, tempName, nameChars + 1);
+
+    TemporaryFile removeLater(tempPath);
+    {
+        OutputFile temp;
+        if (!temp.Open(tempPath)) return -1;
+        bool written = fwrite(data, 1, size, temp.get()) == size;
+        // A copy that did not fully reach the disk must not be walked.
+        if (!temp.Close() || !written) return -1;
+    }
+    return ExtractArchive(tempPath, targetFolder, keepIconLibrary);
+}
+
+int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary) {
+    ZipReader archive(archivePath);
+    if (!archive.get()) return -1;
+    if (!SetCurrentDirectoryW(targetFolder)) return -1;
+
+    unz_global_info64 global;
+    if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return kExtractIncomplete;
+
+    // Whatever stops the walk early, or any file left unwritten, makes the
+    // result kExtractIncomplete: the installation must not be reported as done.
+    int result = 0;
+    for (ZPOS64_T index = 0; index < global.number_entry;) {
+        Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary);
+        if (outcome != Outcome::Done) result = kExtractIncomplete;
+        if (outcome == Outcome::Broken) break;
+        ++index;
+        if (index < global.number_entry && unzGoToNextFile(archive.get()) != UNZ_OK) {
+            result = kExtractIncomplete;
+            break;
+        }
+    }
+    return result;
+}
+
+void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime) {
+    FileHandle file(CreateFileW(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    if (!file) return;
+    FILETIME lastAccess;
+    bool haveAccess = GetFileTime(file.Get(), nullptr, &lastAccess, nullptr) != 0;
+    FILETIME local;
+    FILETIME utc;
+    if (!DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &local)) return;
+    if (!LocalFileTimeToFileTime(&local, &utc)) return;
+    SetFileTime(file.Get(), &utc, haveAccess ? &lastAccess : nullptr, &utc);
+}
+
+int MakeParentDirectories(const wchar_t* relativePath) {
+    if (!relativePath || relativePath[0] == L'\0') return 0;
+    size_t length = wcslen(relativePath);
+    std::unique_ptr<wchar_t[]> path(new (std::nothrow) wchar_t[length + 1]);
+    if (!path) return -104;
+    wmemcpy(path.get(), relativePath, length + 1);
+    if (IsSeparator(path[length - 1])) path[--length] = L'\0';
+    if (length == 0) return 0;
+
+    if (CreateDirectoryW(path.get(), nullptr)) return 1;
+    for (size_t i = 1; i <= length; ++i) {
+        if (i < length && !IsSeparator(path[i])) continue;
+        wchar_t kept = path[i];
+        path[i] = L'\0';
+        if (!CreateDirectoryW(path.get(), nullptr) && GetLastError() == ERROR_PATH_NOT_FOUND) {
+            return 0;
+        }
+        path[i] = kept;
+    }
+    return 1;
+}

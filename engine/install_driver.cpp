@@ -1,0 +1,232 @@
+// One whole installation: target folder, icon-library gate, payload, first
+// settings, the association question, registration and the UTF-16 settings.
+#include "install_driver.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+#include "earlier_install.h"
+#include "extraction.h"
+#include "install_log.h"
+#include "path_utils.h"
+#include "registration.h"
+#include "resource.h"
+#include "settings_file.h"
+#include "text_buffer.h"
+
+namespace {
+
+constexpr int kPayloadId = IDR_PAYLOAD;
+constexpr wchar_t kPayloadType[] = L"ZIP";
+constexpr wchar_t kTempArchiveName[] = L"pixog_x32.zip";
+constexpr wchar_t kSettingsName[] = L"pixo32.ini";
+constexpr wchar_t kDefaultSettingsFolder[] = L"%APPDATA%\\Pixolum";
+constexpr wchar_t kIconLibraryCompany[] = L"Orlovane";
+constexpr int kIconLibraryBuildBytes = 0x37600;   // 226,816: the one 4.30 build the setup replaces
+constexpr int kEnvNameChars = 260;
+constexpr int kEnvValueChars = 260;
+
+enum class Order { MessageFirst, FolderFirst };
+
+// Empty when the current folder cannot be read.
+std::wstring CurrentFolder() {
+    DWORD chars = GetCurrentDirectoryW(0, nullptr);
+    if (chars == 0) return {};
+    std::wstring folder(chars, L'\0');
+    DWORD copied = GetCurrentDirectoryW(chars, &folder[0]);
+    if (copied == 0 || copied >= chars) return {};
+    folder.resize(copied);
+    return folder;
+}
+
+std::wstring LoadMessage(int id) {
+    wchar_t text[kLongChars] = {};
+    LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), text, kLongChars);
+    return text;
+}
+
+// Wizard mode: one message box. Silent mode: one log entry instead, the
+// message and the folder joined by ": " in the order the string asks for.
+int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, Order order) {
+    std::wstring message = LoadMessage(id);
+    if (options.silent) {
+        std::wstring entry = order == Order::MessageFirst
+                                 ? message + L": " + folder
+                                 : std::wstring(folder) + L": " + message;
+        WriteInstallLog(entry.c_str());
+    } else {
+        MessageBoxW(GetActiveWindow(), message.c_str(), options.messageCaption, MB_ICONERROR);
+    }
+    return 0;
+}
+
+// The version text as a number in single precision, the way the icon
+// library's versions have always been compared: "4.30" gives 4300.
+int VersionTimesThousand(const wchar_t* version) {
+    char narrow[64] = {};
+    if (!WideCharToMultiByte(CP_ACP, 0, version, -1, narrow, sizeof narrow - 1, nullptr, nullptr)) {
+        narrow[0] = '\0';
+    }
+    float value = strtof(narrow, nullptr);
+    // Stored through memory so that the product is rounded to single
+    // precision even where the FPU computes in extended precision.
+    volatile float product = value * 1000.0f;
+    return static_cast<int>(std::trunc(product));
+}
+
+// 1: leave the Plugins folder's icon library alone. Only the maker's own
+// library, not newer than 4.30 (and at 4.30 only the one build of 226,816
+// bytes), is replaced.
+int KeepIconLibrary(const wchar_t* iconLibrary) {
+    wchar_t version[kPathChars] = {};
+    wchar_t company[kPathChars] = {};
+    if (!ReadFileVersionAndCompany(iconLibrary, version, company, kPathChars)) return 0;
+    int reference = VersionTimesThousand(L"4.30");
+    int installed = VersionTimesThousand(version);
+    if (installed > reference) return 1;
+    if (installed == reference && FileSizeOf(iconLibrary) != kIconLibraryBuildBytes) return 1;
+    return _wcsicmp(company, kIconLibraryCompany) != 0 ? 1 : 0;
+}
+
+// Replaces every %NAME% by the variable's value; an unknown name, an empty
+// one and a '%' at the end vanish. A name or value too long for its buffer,
+// or a result beyond kLongChars - 1 characters, refuses the whole expansion
+// rather than cutting a folder name.
+bool ExpandSettingsFolder(const wchar_t* text, std::wstring& expanded) {
+    expanded.clear();
+    for (const wchar_t* c = text; *c;) {
+        if (*c != L'%') {
+            expanded += *c++;
+        } else {
+            const wchar_t* nameStart = ++c;
+            while (*c && *c != L'%') ++c;
+            std::wstring name(nameStart, c);
+            if (*c == L'%') ++c;
+            if (name.size() > static_cast<size_t>(kEnvNameChars)) return false;
+            wchar_t value[kEnvValueChars] = {};
+            DWORD chars = name.empty() ? 0
+                                       : GetEnvironmentVariableW(name.c_str(), value, kEnvValueChars);
+            if (chars >= static_cast<DWORD>(kEnvValueChars)) return false;
+            if (chars != 0) expanded += value;
+        }
+        if (expanded.size() >= static_cast<size_t>(kLongChars)) return false;
+    }
+    return true;
+}
+
+// Forms "<folder>pixo32.ini" when it is a usable path (at most 259 characters).
+bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
+    wchar_t formed[kLongChars] = {};
+    if (!CopyText(formed, kLongChars, folder) || !AppendText(formed, kLongChars, kSettingsName)) {
+        return false;
+    }
+    if (wcslen(formed) >= static_cast<size_t>(kPathChars)) return false;
+    return CopyText(path, kLongChars, formed);
+}
+
+// The settings folder's "pixo32.ini", or false when the folder named by
+// iniFolder cannot be formed within the path limit; the settings then stay in
+// the program folder.
+bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
+    std::wstring expanded;
+    if (wcschr(iniFolder, L'%')) {
+        if (!ExpandSettingsFolder(iniFolder, expanded)) return false;
+    } else {
+        expanded = iniFolder;
+    }
+    // CreateDirectoryTree works within kPathChars and needs room for the
+    // backslash it appends.
+    if (expanded.size() >= static_cast<size_t>(kPathChars) - 1) return false;
+    wchar_t folder[kLongChars] = {};
+    CopyText(folder, kLongChars, expanded.c_str());
+    CreateDirectoryTree(folder);
+    if (folder[0] == L'\0') return false;
+    return FormSettingsPath(folder, activeIni);
+}
+
+}  // namespace
+
+int RunInstallation(InstallOptions& options) {
+    // 1. A folder is given, and one whose registered commands can be formed.
+    wchar_t target[kLongChars] = {};
+    const wchar_t* given = options.targetFolder ? options.targetFolder : L"";
+    bool copied = CopyText(target, kLongChars, given);
+    if (target[0] == L'\0' || !copied || !TargetFolderFitsCommands(given)) {
+        return ReportFailure(options, IDS_INVALID_TARGET, target, Order::MessageFirst);
+    }
+
+    // 2. Created with all its levels; from here on the copy is normalised.
+    if (!CreateDirectoryTree(target)) {
+        return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst);
+    }
+
+    // 3. The Plugins folder.
+    wchar_t plugins[kLongChars] = {};
+    CopyText(plugins, kLongChars, target);
+    AppendText(plugins, kLongChars, L"Plugins");
+    CreateDirectoryTree(plugins);
+
+    // 4. Icon-library gate.
+    wchar_t iconLibrary[kLongChars] = {};
+    CopyText(iconLibrary, kLongChars, plugins);
+    AppendText(iconLibrary, kLongChars, L"Icons.dll");
+    int keep = KeepIconLibrary(iconLibrary);
+
+    // 5. Unpack; the current folder is the target folder from here on. A walk
+    // that stopped early has already entered the target: the failure's log
+    // entry still belongs in the folder the setup started in.
+    std::wstring startFolder = CurrentFolder();
+    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep) != 0) {
+        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst);
+    }
+
+    // 6. The settings file beside the viewer, in the folder the files went to.
+    wchar_t programIni[kLongChars] = {};
+    FormSettingsPath(target, programIni);
+
+    // 7. Silent installs into the default folder keep their settings in the
+    // user's application data.
+    if (options.silent && options.iniFolder && options.iniFolder[0] == L'\0') {
+        wchar_t defaultFolder[kPathChars] = {};
+        GetDefaultInstallFolder(defaultFolder);
+        if (wcsstr(given, defaultFolder)) {
+            CopyText(options.iniFolder, kLongChars, kDefaultSettingsFolder);
+        }
+    }
+
+    // 8. Settings folder and first settings.
+    const wchar_t* iniFolder = options.iniFolder ? options.iniFolder : L"";
+    wchar_t activeIni[kLongChars] = {};
+    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni)) {
+        iniFolder = L"";
+        CopyText(activeIni, kLongChars, programIni);
+    }
+    int portable = iniFolder[0] != L'\0' &&
+                   (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
+    WriteInitialSettings(programIni, activeIni, iniFolder, portable);
+
+    // 9. Wizard mode asks before associations change.
+    int associationsConfirmed = 1;
+    if (options.associationsRequested && !options.silent) {
+        std::wstring question = LoadMessage(IDS_ASSOC_QUESTION);
+        if (MessageBoxW(GetActiveWindow(), question.c_str(), options.messageCaption,
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDNO) {
+            associationsConfirmed = 0;
+        }
+    }
+
+    // 10. Links, application keys, uninstall entry, associations.
+    RegisterApplication(associationsConfirmed, options.associationsRequested, given,
+                        options.startMenuGroup, options.desktopShortcut,
+                        options.thumbnailsShortcut, options.shortcutsAllUsers,
+                        options.associations, options.associationsAllUsers);
+
+    // 11. The viewer keeps its settings as UTF-16.
+    ConvertSettingsFileToUnicode(activeIni);
+    return 1;
+}
