@@ -25,9 +25,10 @@ px_check "temporary archive removed" test -z "$(find "$WINEPREFIX/drive_c" -name
 ini="$target/pixo32.ini"
 px_check "program-folder pixo32.ini is ANSI (no BOM)" test "$(head -c2 "$ini" | od -An -tx1 | tr -d ' ')" != fffe
 px_check "program-folder pixo32.ini names the settings folder" grep -q '^INI_Folder=%APPDATA%\\Pixolum'$'\r''$' "$ini"
-header=$(printf '\xff\xfe'; printf '; UNICODE FILE - edit with care ;-)\r\n\r\n' | iconv -f UTF-8 -t UTF-16LE)
+{ printf '\xff\xfe'; printf '; UNICODE FILE - edit with care ;-)\r\n\r\n' | iconv -f UTF-8 -t UTF-16LE; } > header.bin
+px_check "header is 80 bytes" test "$(stat -c %s header.bin)" = 80
 px_check "settings file in %APPDATA%\\Pixolum starts with BOM and the header line" \
-  cmp -n 80 <(printf '%s' "$header") "$appdata_ini"
+  cmp -n 80 header.bin "$appdata_ini"
 text=$(tail -c +3 "$appdata_ini" | iconv -f UTF-16LE -t UTF-8 | tr -d '\r')
 px_check "language keys" grep -qx 'DLL=DEUTSCH.DLL' <<<"$text"
 px_check "language name" grep -qx 'Lang=Deutsch' <<<"$text"
@@ -56,7 +57,7 @@ px_check "/ini=: settings in the program folder as UTF-16" test "$(head -c2 "$ot
 px_check "/ini=: no INI_Folder key" bash -c '! (tail -c +3 "$1" | iconv -f UTF-16LE -t UTF-8 | grep -q INI_Folder)' _ "$other"
 
 # ... unless the target lies in the default folder.
-pf=$(px_reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProgramFilesDir | sed 's/^REG_SZ *//')
+pf=$(px_reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion' ProgramFilesDir)
 px_wine "$setup" /silent "/folder=$pf\\Pixolum\\Zweig" /ini=; rc=$?
 branch=$(px_unix_path "$pf\\Pixolum\\Zweig\\pixo32.ini")
 px_check "/ini= below the default folder: settings folder is %APPDATA%\\Pixolum" \

@@ -26,12 +26,12 @@ px_unix_path() {
   echo "$WINEPREFIX/drive_c$p"
 }
 
-# px_reg_value KEY VALUE (or /ve): prints "TYPE DATA" as reg.exe shows it, or nothing.
+# px_reg_value KEY VALUE (or /ve): prints the value's data as reg.exe shows it, or nothing.
 px_reg_value() {
   local key=$1 name=$2 args
   if [ "$name" = /ve ]; then args=(/ve); else args=(/v "$name"); fi
   wine reg query "$key" "${args[@]}" </dev/null 2>/dev/null | tr -d '\r' |
-    awk 'NF>=2 && $0 ~ /REG_/ { sub(/^ +/, ""); print; exit }'
+    awk -F '    ' '/    REG_/ { print $4; exit }'
 }
 
 px_check() {  # px_check "description" command...
