@@ -1,0 +1,104 @@
+#include "association_writer.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "reg_key.h"
+#include "reg_values.h"
+
+namespace {
+
+constexpr const wchar_t* kProductWord = L"Pixolum";
+
+std::wstring ClassKeyOf(const wchar_t* classGroup) {
+    return L"SOFTWARE\\Classes\\" + ClassNameOf(classGroup);
+}
+
+std::wstring FileExtsKeyOf(const wchar_t* extension) {
+    return std::wstring(kFileExtsKey) + L"\\." + extension;
+}
+
+// jpg, png and tif are bound machine-wide on every system after XP, chosen or
+// not, so that the commonest pictures open in the viewer from the start.
+bool IsAlwaysBoundExtension(const wchar_t* extension) {
+    return _wcsicmp(extension, L"JPG") == 0 || _wcsicmp(extension, L"PNG") == 0 ||
+           _wcsicmp(extension, L"TIF") == 0;
+}
+
+}  // namespace
+
+std::wstring ClassNameOf(const wchar_t* classGroup) {
+    return std::wstring(kProductWord) + L"." + classGroup;
+}
+
+std::wstring TypeNameOf(const wchar_t* classGroup) {
+    std::wstring group(classGroup);
+    // ASCII letters only: the groups are ASCII, and a locale-dependent upper
+    // case would change the type name with the user's language.
+    for (wchar_t& c : group) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return std::wstring(kProductWord) + L" " + group + L" File";
+}
+
+void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
+                        const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
+                        bool isNt6, bool associationsAllUsers, bool selected) {
+    const std::wstring className = ClassNameOf(classGroup);
+    const std::wstring extensionKey = std::wstring(L"SOFTWARE\\Classes\\.") + extension;
+
+    if (isXp) {
+        // XP's Explorer reads the per-user choice from FileExts\.E "ProgID".
+        const std::wstring fileExts = FileExtsKeyOf(extension);
+        SetDefaultValue(HKEY_CURRENT_USER, fileExts.c_str(), L"");
+        RegKey key;
+        if (key.Open(HKEY_CURRENT_USER, fileExts.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+            SetStringValue(key.Get(), L"ProgID", className.c_str());
+        }
+        if (associationsAllUsers) {
+            SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str());
+        }
+    } else if (selected || IsAlwaysBoundExtension(extension)) {
+        SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str());
+    }
+
+    const std::wstring classKey = ClassKeyOf(classGroup);
+    SetDefaultValue(HKEY_LOCAL_MACHINE, classKey.c_str(), TypeNameOf(classGroup).c_str());
+    SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\shell\\open\\command").c_str(),
+                    openCommand);
+    SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\DefaultIcon").c_str(), defaultIcon);
+
+    if (!isNt6) return;
+    WriteCapabilityEntry(extension, classGroup);
+    if (!selected) return;
+
+    // From Vista on the shell honours only a UserChoice it finds as it left
+    // it; a fresh key holding just "Progid" replaces whatever was chosen.
+    const std::wstring userChoice = FileExtsKeyOf(extension) + L"\\UserChoice";
+    RegDeleteKeyW(HKEY_CURRENT_USER, userChoice.c_str());
+    RegKey choice;
+    if (choice.Create(HKEY_CURRENT_USER, userChoice.c_str(), MAXIMUM_ALLOWED) != ERROR_SUCCESS) {
+        return;
+    }
+    SetStringValue(choice.Get(), L"Progid", className.c_str());
+}
+
+void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
+    // The registration creates the key on NT 6 and later; the writer never
+    // creates it, so a missing key means no capability values at all.
+    RegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, KEY_SET_VALUE) != ERROR_SUCCESS) {
+        return;
+    }
+    const std::wstring valueName = std::wstring(L".") + extension;
+    SetStringValue(key.Get(), valueName.c_str(), ClassNameOf(classGroup).c_str());
+}
+
+void SuppressStoreAppSuggestions() {
+    for (const wchar_t* appClass : kStoreAppClasses) {
+        RegKey key;
+        if (key.Create(HKEY_CURRENT_USER, appClass, MAXIMUM_ALLOWED) != ERROR_SUCCESS) continue;
+        SetStringValue(key.Get(), L"NoOpenWith", L"");
+    }
+}

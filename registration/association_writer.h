@@ -1,0 +1,37 @@
+// Binds one file extension to the viewer in the registry, as the Windows
+// version requires.
+#pragma once
+
+#include <string>
+
+// Writes the per-user Explorer choice, the machine-wide extension key, the
+// class key "Pixolum.<classGroup>" with type name, open command and icon, the
+// capability entry and the UserChoice, each where the flags call for it.
+void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
+                        const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
+                        bool isNt6, bool associationsAllUsers, bool selected);
+
+// ".<extension>" = "Pixolum.<classGroup>" in the capabilities' file
+// associations; nothing when that key does not exist.
+void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup);
+
+// Keeps the store apps that claim picture formats out of "Open with".
+void SuppressStoreAppSuggestions();
+
+// "Pixolum.jpg" and "Pixolum JPG File" for the class group jpg.
+std::wstring ClassNameOf(const wchar_t* classGroup);
+std::wstring TypeNameOf(const wchar_t* classGroup);
+
+// Registry locations the registration writes and its tests read.
+constexpr const wchar_t* kCapabilitiesKey = L"SOFTWARE\\Pixolum\\Capabilities";
+constexpr const wchar_t* kCapabilityAssociationsKey =
+    L"SOFTWARE\\Pixolum\\Capabilities\\FileAssociations";
+constexpr const wchar_t* kFileExtsKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts";
+constexpr const wchar_t* kStoreAppClasses[] = {
+    L"SOFTWARE\\Classes\\AppXvhc4p7vz4b485xfp46hhk3fq3grkdgjg",
+    L"SOFTWARE\\Classes\\AppXk0g4vb8gvt7b93tg50ybcy892pge6jmt",
+    L"SOFTWARE\\Classes\\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc",
+    L"SOFTWARE\\Classes\\AppX9rkaq77s0jzh1tyccadx9ghba15r6t3h",
+    L"SOFTWARE\\Classes\\AppX6eg8h5sxqq90pv53845wmnbewywdqq5h",
+};

@@ -1,0 +1,190 @@
+#include "registration.h"
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+
+#include "association_writer.h"
+#include "format_catalogue.h"
+#include "path_utils.h"
+#include "reg_key.h"
+#include "reg_values.h"
+#include "shortcuts.h"
+#include "text_buffer.h"
+#include "version_probe.h"
+
+namespace {
+
+constexpr const wchar_t* kViewerExe = L"pixo32.exe";
+constexpr const wchar_t* kFolderVerb = L"Durchsuchen mit &Pixolum";
+constexpr const wchar_t* kUninstallKey =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";
+constexpr const wchar_t* kApplicationDescription =
+    L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
+// What the thumbnails command, the longest text formed from the viewer's
+// path, adds to it: two quotes, ' "%1"' and " /thumbs".
+constexpr size_t kThumbnailsCommandExtra = 15;
+
+// F of the registration: the target folder without blanks at its ends and
+// with one trailing backslash. Every text formed later (commands, icons, the
+// uninstaller's path, link targets) is shorter than the thumbnails command,
+// so checking that one here keeps all of them within the path limit.
+bool FormInstallFolder(const wchar_t* targetFolder, wchar_t (&folder)[kPathChars]) {
+    if (!targetFolder || !CopyText(folder, kPathChars, targetFolder)) return false;
+    TrimSpaces(folder);
+    AppendBackslash(folder);
+    const size_t length = wcslen(folder);
+    return length > 0 && folder[length - 1] == L'\\' &&
+           length + wcslen(kViewerExe) + kThumbnailsCommandExtra < static_cast<size_t>(kPathChars);
+}
+
+std::wstring Quoted(const std::wstring& path) {
+    return L"\"" + path + L"\"";
+}
+
+std::wstring VersionText() {
+    wchar_t text[16];
+    std::swprintf(text, sizeof(text) / sizeof(text[0]), L"%d.%d", kVersionMajor, kVersionMinor);
+    return text;
+}
+
+void WriteFolderVerbs(const std::wstring& thumbnailsCommand) {
+    for (const wchar_t* target : {L"Directory", L"Drive"}) {
+        const std::wstring verb =
+            std::wstring(L"SOFTWARE\\Classes\\") + target + L"\\shell\\" + kFolderVerb;
+        SetDefaultValue(HKEY_LOCAL_MACHINE, verb.c_str(), kFolderVerb);
+        SetDefaultValue(HKEY_LOCAL_MACHINE, (verb + L"\\command").c_str(),
+                        thumbnailsCommand.c_str());
+    }
+}
+
+void WriteApplicationKeys(const std::wstring& openCommand) {
+    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum", L"Pixolum");
+    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
+                    openCommand.c_str());
+    // An icon left by an older version would override the viewer's own.
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon");
+
+    SetDefaultValue(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe\\shell\\open\\command",
+                    openCommand.c_str());
+    RegKey application;
+    if (application.Open(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", KEY_ALL_ACCESS) ==
+        ERROR_SUCCESS) {
+        SetStringValue(application.Get(), L"FriendlyAppName", L"Pixolum 32-bit");
+    }
+}
+
+void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer) {
+    SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
+    RegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+    const std::wstring version = VersionText();
+    SetStringValue(key.Get(), L"DisplayName", (L"Pixolum " + version + L" (32-bit)").c_str());
+    SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str());
+    SetStringValue(key.Get(), L"Publisher", L"Orlovane");
+    SetStringValue(key.Get(), L"InstallLocation", folder.c_str());
+    SetStringValue(key.Get(), L"DisplayVersion", version.c_str());
+    SetStringValue(key.Get(), L"DisplayIcon", (viewer + L",0").c_str());
+    SetDwordValue(key.Get(), L"VersionMajor", kVersionMajor);
+    SetDwordValue(key.Get(), L"VersionMinor", kVersionMinor);
+    SetDwordValue(key.Get(), L"EstimatedSize", 6144);
+}
+
+// Default Programs registration (Vista and later): the application's own key,
+// its capabilities and the entry in RegisteredApplications. The file
+// associations below "Capabilities" are filled per extension.
+void WriteCapabilities(const std::wstring& viewer) {
+    {
+        RegKey created;
+        (void)created.Create(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", MAXIMUM_ALLOWED);
+    }
+    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum\\shell\\open\\command",
+                    Quoted(viewer).c_str());
+    {
+        RegKey capabilities;
+        if (capabilities.Create(HKEY_LOCAL_MACHINE, kCapabilitiesKey, MAXIMUM_ALLOWED) ==
+            ERROR_SUCCESS) {
+            SetStringValue(capabilities.Get(), L"ApplicationDescription", kApplicationDescription);
+        }
+    }
+    {
+        RegKey created;
+        (void)created.Create(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, MAXIMUM_ALLOWED);
+    }
+    RegKey registered;
+    if (registered.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", KEY_SET_VALUE) ==
+        ERROR_SUCCESS) {
+        SetStringValue(registered.Get(), L"Pixolum", kCapabilitiesKey);
+    }
+}
+
+void AssociateCatalogue(const AssociationSelection& selection, const std::wstring& viewer,
+                        const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers) {
+    for (int row = 0; row < kFormatCount; ++row) {
+        const bool selected = selection.slots[row] != 0;
+        if (!isNt6 && !selected) continue;
+        const FormatRow& format = FormatCatalogue[row];
+        wchar_t icon[kPathChars];
+        if (!FormatDefaultIcon(format, viewer.c_str(), icon, kPathChars)) continue;
+        for (int i = 0; i < format.ExtensionCount(); ++i) {
+            AssociateExtension(format.extensions[i].extension, format.extensions[i].classGroup,
+                               openCommand.c_str(), icon, isXp, isNt6, allUsers, selected);
+        }
+    }
+}
+
+}  // namespace
+
+bool TargetFolderFitsCommands(const wchar_t* targetFolder) {
+    wchar_t folder[kPathChars];
+    return FormInstallFolder(targetFolder, folder);
+}
+
+int RegisterApplication(int associationsConfirmed, int associationsRequested,
+                        const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,
+                        int thumbnailsShortcut, int shortcutsAllUsers,
+                        const AssociationSelection& associations, int associationsAllUsers) {
+    const bool isNt6 = IsNt6OrLater();
+    const bool isXp = !isNt6 && IsWindowsXp();
+    const bool allUsers = shortcutsAllUsers != 0;
+
+    wchar_t folderBuffer[kPathChars];
+    if (!FormInstallFolder(targetFolder, folderBuffer)) return 0;
+    const std::wstring folder(folderBuffer);
+
+    if (startMenuGroup) CreateStartMenuGroup(folder.c_str(), allUsers);
+    const std::wstring viewer = folder + kViewerExe;
+    if (desktopShortcut) {
+        CreateDesktopLink(viewer.c_str(), L"Pixolum.lnk", nullptr, L"Pixolum - Bildbetrachter",
+                          nullptr, 0, allUsers);
+    }
+    const std::wstring openCommand = Quoted(viewer) + L" \"%1\"";
+    if (thumbnailsShortcut) {
+        CreateDesktopLink(viewer.c_str(), L"Pixolum Thumbnails.lnk", viewer.c_str(),
+                          L"Pixolum - Thumbnails", L"/thumbs", 7, allUsers);
+        if (isNt6) WriteFolderVerbs(openCommand + L" /thumbs");
+    }
+
+    WriteApplicationKeys(openCommand);
+    WriteUninstallEntry(folder, viewer);
+    if (isNt6) WriteCapabilities(viewer);
+
+    // A declined confirmation means: change no association. From Vista on
+    // the class keys and capability entries are still written (the viewer
+    // stays listed with all its formats in Default Programs), but as if no
+    // row had been chosen: no extension key, UserChoice or store-app key
+    // changes because of the choice, and the shell is not told.
+    if (associationsConfirmed || isNt6) {
+        AssociationSelection effective;
+        if (associationsConfirmed) effective = associations;
+        AssociateCatalogue(effective, viewer, openCommand, isXp, isNt6, associationsAllUsers != 0);
+        if (associationsRequested && associationsConfirmed) {
+            if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions();
+            SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+            SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+        }
+    }
+    return 1;
+}
