@@ -1,0 +1,256 @@
+#include "gui_driver.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace pxgui {
+
+namespace {
+
+constexpr int kWizNext = 0x3024;
+constexpr int kWizBack = 0x3023;
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+struct ChildSearch {
+    const wchar_t* className;
+    bool found;
+};
+
+BOOL CALLBACK FindChildOfClass(HWND child, LPARAM data) {
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    if (lstrcmpiW(ClassOf(child).c_str(), search->className) == 0) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool HasChildOfClass(HWND parent, const wchar_t* className) {
+    ChildSearch search{className, false};
+    EnumChildWindows(parent, &FindChildOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+struct DialogSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if ((search->processId == 0 || owner == search->processId) && IsWindowVisible(window) &&
+        ClassOf(window) == L"#32770") {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> VisibleDialogs(DWORD processId) {
+    DialogSearch search{processId, {}};
+    EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+std::wstring WindowsPath(const std::wstring& path) {
+    if (path.empty() || path[0] != L'/') return path;
+    std::wstring result = L"Z:" + path;
+    for (wchar_t& c : result) {
+        if (c == L'/') c = L'\\';
+    }
+    return result;
+}
+
+SetupProcess::~SetupProcess() {
+    if (m_info.hProcess) {
+        if (IsRunning()) {
+            TerminateProcess(m_info.hProcess, 99);
+            WaitForSingleObject(m_info.hProcess, 5000);
+        }
+        CloseHandle(m_info.hProcess);
+        CloseHandle(m_info.hThread);
+    }
+}
+
+bool SetupProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &m_info) != FALSE;
+}
+
+bool SetupProcess::IsRunning() const {
+    return m_info.hProcess && WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool SetupProcess::WaitForExit(int timeoutMs, DWORD* exitCode) {
+    if (!m_info.hProcess) return false;
+    if (!WaitUntil([this] { return !IsRunning(); }, timeoutMs)) return false;
+    if (exitCode) GetExitCodeProcess(m_info.hProcess, exitCode);
+    return true;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (static_cast<int>(GetTickCount() - start) > timeoutMs) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    }
+}
+
+HWND FindSheet(DWORD processId) {
+    for (HWND dialog : VisibleDialogs(processId)) {
+        if (GetDlgItem(dialog, kWizNext)) return dialog;
+    }
+    return nullptr;
+}
+
+HWND WaitForSheet(DWORD processId, int timeoutMs) {
+    HWND sheet = nullptr;
+    WaitUntil([&] { return (sheet = FindSheet(processId)) != nullptr; }, timeoutMs);
+    return sheet;
+}
+
+HWND FindMessageBox(DWORD processId) {
+    for (HWND dialog : VisibleDialogs(processId)) {
+        if (!GetDlgItem(dialog, kWizNext) && !HasChildOfClass(dialog, L"SysTreeView32")) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForMessageBox(DWORD processId, int timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil([&] { return (box = FindMessageBox(processId)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+HWND WaitForFolderDialog(DWORD processId, int timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND dialog : VisibleDialogs(processId)) {
+                if (HasChildOfClass(dialog, L"SysTreeView32")) found = dialog;
+            }
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+std::wstring Text(HWND window) {
+    if (!window) return L"(no window)";
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+        return L"(no answer)";
+    }
+    std::vector<wchar_t> buffer(length + 2, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+    return std::wstring(buffer.data());
+}
+
+std::wstring ItemText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+
+std::wstring MessageBoxText(HWND box) {
+    // Windows and Wine both give the message text the id 0xFFFF.
+    if (HWND text = GetDlgItem(box, 0xFFFF)) return Text(text);
+    return L"(no text)";
+}
+
+int DefaultButton(HWND box) {
+    // The button drawn as the default one (BS_DEFPUSHBUTTON), which is also
+    // the one Enter presses.
+    const int ids[] = {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
+    for (int id : ids) {
+        HWND button = GetDlgItem(box, id);
+        if (button && IsWindowVisible(button) &&
+            (GetWindowLongW(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void ClickItem(HWND dialog, int id) { Click(GetDlgItem(dialog, id)); }
+
+bool Answer(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    if (!button) return false;
+    Click(button);
+    return WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); });
+}
+
+bool IsChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+bool IsEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+void SetItemText(HWND dialog, int id, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+HWND CurrentPage(HWND sheet) {
+    DWORD_PTR page = 0;
+    SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
+    return reinterpret_cast<HWND>(page);
+}
+
+int CurrentPageIndex(HWND sheet) {
+    HWND page = CurrentPage(sheet);
+    if (!page) return -1;
+    DWORD_PTR index = static_cast<DWORD_PTR>(-1);
+    SendMessageTimeoutW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0,
+                        SMTO_ABORTIFHUNG, 5000, &index);
+    return static_cast<int>(index);
+}
+
+bool WaitForPage(HWND sheet, int index, int timeoutMs) {
+    return WaitUntil([&] { return CurrentPageIndex(sheet) == index; }, timeoutMs);
+}
+
+void PressNext(HWND sheet) { ClickItem(sheet, kWizNext); }
+
+void PressBack(HWND sheet) { ClickItem(sheet, kWizBack); }
+
+FakeViewer::FakeViewer() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Pixolum";
+    RegisterClassW(&windowClass);
+    m_hWnd = CreateWindowW(L"Pixolum", L"Pixolum", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+FakeViewer::~FakeViewer() {
+    if (m_hWnd) DestroyWindow(m_hWnd);
+}
+
+}  // namespace pxgui

@@ -1,0 +1,90 @@
+// Remote control of a running setup.exe: find its windows, press its real
+// buttons, read its texts and answer its message boxes, from another process.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace pxgui {
+
+constexpr int kWaitMs = 10000;
+
+// Converts a Unix path handed over by the test scripts to the Wine drive Z:.
+std::wstring WindowsPath(const std::wstring& path);
+
+// One run of the setup; ended (if still running) when the object goes.
+class SetupProcess {
+public:
+    SetupProcess() = default;
+    ~SetupProcess();
+    SetupProcess(const SetupProcess&) = delete;
+    SetupProcess& operator=(const SetupProcess&) = delete;
+
+    bool Start(const std::wstring& exe, const std::wstring& arguments = L"");
+    DWORD Id() const { return m_info.dwProcessId; }
+    bool WaitForExit(int timeoutMs, DWORD* exitCode = nullptr);
+    bool IsRunning() const;
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};
+
+// Pumps this thread's messages until condition holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = kWaitMs);
+
+// The wizard sheet of process (0: of any process): the visible dialog
+// window with a Next button.
+HWND FindSheet(DWORD processId);
+HWND WaitForSheet(DWORD processId, int timeoutMs = kWaitMs);
+
+// A visible message box of process (a dialog without wizard buttons and
+// without a folder tree), or null.
+HWND FindMessageBox(DWORD processId);
+HWND WaitForMessageBox(DWORD processId, int timeoutMs = kWaitMs);
+// The shell's folder dialog of process (a dialog with a tree view).
+HWND WaitForFolderDialog(DWORD processId, int timeoutMs = kWaitMs);
+
+// Text of any window, fetched with WM_GETTEXT (works across processes).
+std::wstring Text(HWND window);
+std::wstring ItemText(HWND dialog, int id);
+// The message text of a message box.
+std::wstring MessageBoxText(HWND box);
+// The id of the button a message box shows as its default, or 0.
+int DefaultButton(HWND box);
+
+// Presses a real button: BM_CLICK posted, so a modal box it opens does not block us.
+void Click(HWND button);
+void ClickItem(HWND dialog, int id);
+// Presses a button of a message box and waits until the box is gone.
+bool Answer(HWND box, int buttonId);
+
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, const std::wstring& text);
+
+// The sheet's page window and its index (PSM_GETCURRENTPAGEHWND, PSM_HWNDTOINDEX).
+HWND CurrentPage(HWND sheet);
+int CurrentPageIndex(HWND sheet);
+bool WaitForPage(HWND sheet, int index, int timeoutMs = kWaitMs);
+
+// Presses Next or Back with the sheet's own button.
+void PressNext(HWND sheet);
+void PressBack(HWND sheet);
+
+// A top-level window of the viewer's window class "Pixolum", as a running
+// viewer has; gone with the object.
+class FakeViewer {
+public:
+    FakeViewer();
+    ~FakeViewer();
+    FakeViewer(const FakeViewer&) = delete;
+    FakeViewer& operator=(const FakeViewer&) = delete;
+    bool IsUp() const { return m_hWnd != nullptr; }
+
+private:
+    HWND m_hWnd = nullptr;
+};
+
+}  // namespace pxgui

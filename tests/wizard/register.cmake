@@ -1,0 +1,10 @@
+px_add_gtest(wizard_rules_test VERSIONS xp 10 GROUP wizard_rules)
+px_add_gtest(wizard_controls_test VERSIONS xp 10 GROUP wizard_controls)
+# The resources of the shipped 32-bit setup, read as data.
+px_add_gtest(wizard_resources_test $<TARGET_FILE:setup> VERSIONS 10 GROUP wizard_resources)
+# The wizard on a display (the script wraps itself in xvfb-run), run on the
+# 64-bit twin of the setup.
+px_add_wine_test(NAME wizard_gui
+                 COMMAND ${PROJECT_SOURCE_DIR}/tests/wizard/wizard_gui_test.sh
+                         ${PX_SETUP_EXE} ${PX_TEST_BINARY_DIR}/bin/wizard_gui_test.exe
+                 RAW GUI VERSIONS xp 10 GROUP wizard_gui TIMEOUT 600)

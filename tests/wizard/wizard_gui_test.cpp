@@ -1,0 +1,301 @@
+// The real setup.exe in wizard mode under Wine and a display: every button is
+// pressed and every message box answered as a user would, from outside.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "gui_driver.h"
+
+using namespace pxgui;
+
+namespace {
+
+std::wstring g_setupExe;
+
+constexpr int kBack = 0x3023;
+constexpr int kNext = 0x3024;
+const std::wstring kTitle = L"Pixolum 32-bit Setup";
+const std::wstring kHeading = L"Willkommen zur Pixolum 32 Installation!";
+const std::wstring kIntro =
+    L"Dieses Programm wird Pixolum Version  4.72  (32 bit) auf Ihrem PC installieren.\n"
+    L"(Bitte mit Admin-Rechten ausführen)";
+const std::wstring kViewerRunning =
+    L"Warnung: Pixolum läuft!\nBeenden Sie bitte Pixolum bevor Sie mit der Installation "
+    L"fortsetzen!";
+
+// The default folder as the setup must compute it: the 32-bit Program Files
+// folder of this machine plus the product folder.
+std::wstring ExpectedDefaultFolder() {
+    HKEY key = nullptr;
+    std::wstring folder = L"C:\\Pixolum\\";
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        wchar_t value[260] = {};
+        DWORD size = sizeof(value) - sizeof(wchar_t);
+        if (RegQueryValueExW(key, L"ProgramFilesDir", nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS) {
+            folder = value;
+            if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+            folder += L"Pixolum";
+        }
+        RegCloseKey(key);
+    }
+    return folder;
+}
+
+class Wizard : public ::testing::Test {
+protected:
+    // Starts the setup and waits for its sheet on the welcome page.
+    void Start() {
+        ASSERT_TRUE(m_setup.Start(g_setupExe)) << "cannot start the setup";
+        m_sheet = WaitForSheet(m_setup.Id());
+        ASSERT_NE(m_sheet, nullptr) << "no wizard sheet appeared";
+        ASSERT_TRUE(WaitForPage(m_sheet, 0));
+    }
+    HWND Page() const { return CurrentPage(m_sheet); }
+    void Next(int expectedPage) {
+        PressNext(m_sheet);
+        ASSERT_TRUE(WaitForPage(m_sheet, expectedPage)) << "Next did not lead to " << expectedPage;
+    }
+    void Back(int expectedPage) {
+        PressBack(m_sheet);
+        ASSERT_TRUE(WaitForPage(m_sheet, expectedPage)) << "Back did not lead to " << expectedPage;
+    }
+    // Waits for a message box, checks its caption and text, answers it.
+    void ExpectBox(const std::wstring& text, int answer, int defaultButton = 0) {
+        HWND box = WaitForMessageBox(m_setup.Id());
+        ASSERT_NE(box, nullptr) << "no message box";
+        EXPECT_EQ(Text(box), kTitle);
+        EXPECT_EQ(MessageBoxText(box), text);
+        if (defaultButton) {
+            EXPECT_EQ(DefaultButton(box), defaultButton);
+        }
+        ASSERT_TRUE(Answer(box, answer));
+    }
+    // No message box comes up within a while.
+    void ExpectNoBox() {
+        EXPECT_FALSE(WaitUntil([this] { return FindMessageBox(m_setup.Id()) != nullptr; }, 1500));
+    }
+    void ExpectWelcomeButtons() {
+        EXPECT_EQ(ItemText(m_sheet, kBack), L"< &Zurück");
+        EXPECT_EQ(ItemText(m_sheet, kNext), L"&Weiter >");
+        EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"&Beenden");
+        EXPECT_TRUE(WaitUntil([this] { return !IsEnabled(m_sheet, kBack); }))
+            << "Back must be disabled on the welcome page";
+        EXPECT_TRUE(IsEnabled(m_sheet, kNext));
+        EXPECT_TRUE(IsEnabled(m_sheet, IDCANCEL));
+    }
+
+    SetupProcess m_setup;
+    HWND m_sheet = nullptr;
+};
+
+TEST_F(Wizard, OpensOnTheWelcomePageWithTitleTextsButtonsAndDefaults) {
+    Start();
+    EXPECT_EQ(Text(m_sheet), kTitle);
+    ExpectWelcomeButtons();
+    HWND page = Page();
+    EXPECT_EQ(ItemText(page, 1013), kHeading);
+    EXPECT_EQ(ItemText(page, 1056), kIntro);
+    EXPECT_TRUE(IsChecked(page, 1011));
+    EXPECT_TRUE(IsChecked(page, 1021));
+    EXPECT_TRUE(IsChecked(page, 1012));
+    EXPECT_TRUE(IsChecked(page, 1016));
+    EXPECT_FALSE(IsChecked(page, 1017));
+    EXPECT_TRUE(IsEnabled(page, 1016));
+    EXPECT_TRUE(IsEnabled(page, 1017));
+    EXPECT_EQ(ItemText(page, 1000), ExpectedDefaultFolder());
+    // The EULA label became the hyperlink: it now notifies clicks.
+    EXPECT_EQ(ItemText(page, 1045), L"Pixolum EULA");
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(page, 1045), GWL_STYLE) & SS_NOTIFY);
+    ExpectNoBox();
+}
+
+TEST_F(Wizard, WhatsNewPageAndBackKeepTheWelcomePageAsItWas) {
+    Start();
+    HWND welcome = Page();
+    ClickItem(welcome, 1021);
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(welcome, 1021); }));
+    SetItemText(welcome, 1000, L"D:\\Bilder Programme\\Pixolum\\");
+
+    Next(1);
+    HWND notes = Page();
+    EXPECT_EQ(ItemText(m_sheet, kBack), L"< &Zurück");
+    EXPECT_EQ(ItemText(m_sheet, kNext), L"&Weiter >");
+    EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"&Beenden");
+    EXPECT_TRUE(IsEnabled(m_sheet, kBack));
+    EXPECT_TRUE(IsEnabled(m_sheet, kNext));
+    EXPECT_TRUE(IsEnabled(m_sheet, IDCANCEL));
+    const std::wstring text = ItemText(notes, 1000);
+    ASSERT_GT(text.size(), 100u);
+    EXPECT_EQ(text[0], 0xFEFF) << "the byte-order mark stays the first character";
+    EXPECT_NE(text.find(L"Pixolum 4.72\t\t("), std::wstring::npos);
+    EXPECT_NE(text.find(L"\r\n- "), std::wstring::npos);
+    EXPECT_TRUE(iswalnum(text.back())) << "notes end at their last letter or digit";
+
+    for (int round = 0; round < 2; ++round) {
+        Back(0);
+        ExpectWelcomeButtons();
+        // Formatted once: going back shows the same texts, nothing formatted twice.
+        EXPECT_EQ(ItemText(welcome, 1013), kHeading);
+        EXPECT_EQ(ItemText(welcome, 1056), kIntro);
+        EXPECT_FALSE(IsChecked(welcome, 1021)) << "choices survive the round trip";
+        EXPECT_TRUE(IsChecked(welcome, 1011));
+        EXPECT_EQ(ItemText(welcome, 1000), L"D:\\Bilder Programme\\Pixolum\\");
+        Next(1);
+    }
+}
+
+TEST_F(Wizard, NextIsRefusedWithoutAUsableFolder) {
+    Start();
+    HWND page = Page();
+    const wchar_t* refused[] = {L"", L"Programme\\Pixolum", L" C:\\Pixolum",
+                                L"\\\\server\\share\\Pixolum\\"};
+    for (const wchar_t* folder : refused) {
+        SCOPED_TRACE(testing::Message() << "folder of " << wcslen(folder) << " characters");
+        SetItemText(page, 1000, folder);
+        PressNext(m_sheet);
+        ExpectBox(L"Ungültiges Zielverzeichnis!", IDOK);
+        EXPECT_EQ(CurrentPageIndex(m_sheet), 0);
+        EXPECT_EQ(ItemText(page, 1000), folder) << "the field is left as typed";
+        // Every Next enables Back, also a refused one; Back then stays here.
+        EXPECT_TRUE(IsEnabled(m_sheet, kBack));
+        PressBack(m_sheet);
+        ExpectNoBox();
+        EXPECT_EQ(CurrentPageIndex(m_sheet), 0);
+    }
+    SetItemText(page, 1000, L"C:");
+    Next(1);
+}
+
+TEST_F(Wizard, NoShortcutsButtonAndTheUserChoice) {
+    Start();
+    HWND page = Page();
+    ClickItem(page, 1017);
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(page, 1017); }));
+    ClickItem(page, 1019);
+    ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(page, 1016); }));
+    EXPECT_FALSE(IsChecked(page, 1011));
+    EXPECT_FALSE(IsChecked(page, 1021));
+    EXPECT_FALSE(IsChecked(page, 1012));
+    EXPECT_FALSE(IsEnabled(page, 1017));
+    EXPECT_TRUE(IsChecked(page, 1017)) << "the user choice is kept while disabled";
+
+    ClickItem(page, 1012);
+    ASSERT_TRUE(WaitUntil([&] { return IsEnabled(page, 1016) && IsEnabled(page, 1017); }));
+    ClickItem(page, 1011);
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(page, 1011); }));
+    ClickItem(page, 1012);
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(page, 1012); }));
+    EXPECT_TRUE(IsEnabled(page, 1016)) << "one box is still checked";
+    ClickItem(page, 1011);
+    ASSERT_TRUE(WaitUntil([&] { return !IsEnabled(page, 1016) && !IsEnabled(page, 1017); }));
+}
+
+TEST_F(Wizard, CancelAndTheCloseBoxAskFirst) {
+    Start();
+    Next(1);
+    ClickItem(m_sheet, IDCANCEL);
+    ExpectBox(L"Installation beenden?", IDNO, IDNO);
+    EXPECT_TRUE(m_setup.IsRunning());
+    EXPECT_EQ(CurrentPageIndex(m_sheet), 1);
+
+    PostMessageW(m_sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectBox(L"Installation beenden?", IDNO, IDNO);
+    EXPECT_TRUE(m_setup.IsRunning());
+    EXPECT_EQ(CurrentPageIndex(m_sheet), 1);
+
+    PostMessageW(m_sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectBox(L"Installation beenden?", IDYES, IDNO);
+    // Yes closes without a second question.
+    EXPECT_TRUE(m_setup.WaitForExit(kWaitMs)) << "the wizard did not close";
+}
+
+TEST_F(Wizard, CancelAnsweredYesClosesTheWizard) {
+    Start();
+    ClickItem(m_sheet, IDCANCEL);
+    ExpectBox(L"Installation beenden?", IDYES, IDNO);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(m_setup.WaitForExit(kWaitMs, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(Wizard, WarnsOfARunningViewerOnEveryVisitOfTheWelcomePage) {
+    std::unique_ptr<FakeViewer> viewer(new FakeViewer);
+    ASSERT_TRUE(viewer->IsUp());
+    ASSERT_TRUE(m_setup.Start(g_setupExe));
+    ExpectBox(kViewerRunning, IDOK);
+    m_sheet = WaitForSheet(m_setup.Id());
+    ASSERT_NE(m_sheet, nullptr);
+    ASSERT_TRUE(WaitForPage(m_sheet, 0));
+    EXPECT_EQ(ItemText(Page(), 1013), kHeading);
+
+    // A warning only: the page can be left. Coming back warns again, while
+    // the welcome page is being activated.
+    Next(1);
+    PressBack(m_sheet);
+    ExpectBox(kViewerRunning, IDOK);
+    ASSERT_TRUE(WaitForPage(m_sheet, 0));
+    ExpectWelcomeButtons();
+
+    viewer.reset();
+    Next(1);
+    Back(0);
+    ExpectNoBox();
+}
+
+TEST_F(Wizard, OffersTheFolderOfAnEarlierInstallation) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
+                              0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring command = L"\"D:\\Tools\\Pixolum\\pixo32.exe\" \"%1\"";
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+
+    Start();
+    EXPECT_EQ(ItemText(Page(), 1000), L"D:\\Tools\\Pixolum\\");
+
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum");
+}
+
+TEST_F(Wizard, BrowsingAddsTheProductFolderAndCancelKeepsTheField) {
+    Start();
+    HWND page = Page();
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);  // C:\windows: a folder that exists
+    SetItemText(page, 1000, std::wstring(windows) + L"\\");
+
+    ClickItem(page, 1009);
+    HWND dialog = WaitForFolderDialog(m_setup.Id());
+    ASSERT_NE(dialog, nullptr) << "no folder dialog";
+    ASSERT_TRUE(Answer(dialog, IDCANCEL));
+    EXPECT_EQ(ItemText(page, 1000), std::wstring(windows) + L"\\");
+
+    ClickItem(page, 1009);
+    dialog = WaitForFolderDialog(m_setup.Id());
+    ASSERT_NE(dialog, nullptr) << "no folder dialog";
+    ASSERT_TRUE(Answer(dialog, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(page, 1000) != std::wstring(windows) + L"\\"; }));
+    EXPECT_EQ(lstrcmpiW(ItemText(page, 1000).c_str(),
+                        (std::wstring(windows) + L"\\Pixolum\\").c_str()), 0)
+        << "field: " << testing::PrintToString(ItemText(page, 1000));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        fwprintf(stderr, L"usage: wizard_gui_test SETUP_EXE\n");
+        return 2;
+    }
+    g_setupExe = WindowsPath(argv[1]);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Runs the wizard's window test on a display of its own.
+# Usage: wizard_gui_test.sh SETUP_EXE WIZARD_GUI_TEST_EXE
+set -uo pipefail
+if [ -z "${DISPLAY:-}" ] || [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
+  export PX_XVFB_WRAPPED=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+setup=$1 driver=$2
+export PX_GUI=1
+prefix=$("$PX_WINE_RUN" --prefix-only) || exit 1
+# The display belongs to this run: a server left from another would draw nowhere.
+WINEPREFIX=$prefix wineserver -k 2>/dev/null
+"$PX_WINE_RUN" "$driver" --gtest_brief=1 "$setup"
+rc=$?
+WINEPREFIX=$prefix wineserver -k 2>/dev/null
+exit $rc

@@ -1,0 +1,8 @@
+// Hand-over from start-up to the wizard (start-up declares the same in app/).
+#pragma once
+
+#include <windows.h>
+
+// Builds the five pages on the one wizard sheet, gives the sheet the heading
+// font (the sheet owns it from here on) and runs it modally.
+void RunSetupWizard(HINSTANCE instance, HFONT headingFont);

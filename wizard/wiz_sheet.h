@@ -1,0 +1,49 @@
+// CWizPropertySheet: the setup wizard's window; one global instance.
+#pragma once
+
+#include <windows.h>
+
+#include "color_static.h"
+#include "gdi_object.h"
+#include "hyperlink.h"
+#include "install_options.h"
+#include "property_sheet.h"
+
+class CWizPropertyPage;
+
+class CWizPropertySheet : public CPropertySheet {
+public:
+    CWizPropertySheet();
+    ~CWizPropertySheet() override;
+
+    // Appends the page and makes this sheet its m_pSheet.
+    void AddPage(CWizPropertyPage* page);
+    // The page at index; an index outside the sheet is a program error.
+    CWizPropertyPage* WizPage(int index) const;
+
+    CFont m_fontHeading;                 // the pages' heading font, owned
+    HWND m_hwndFormatList = nullptr;     // association list once that page was shown
+    CHyperLink m_linkEula;               // welcome page, control 1045
+    CXColorStatic m_statusText;          // ready page, control 1044
+    wchar_t m_szTitle[kPathChars] = {};  // window title and every message box's caption
+
+protected:
+    const MessageMap* GetMessageMap() const override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+
+private:
+    bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // "Installation beenden?" with No as the default; true for Yes.
+    bool ConfirmLeave();
+    void RunFinishActions();
+
+    static const MessageMapEntry s_messageEntries[];
+    static const MessageMap s_messageMap;
+
+    // Set while a close the user already confirmed runs through the platform,
+    // which may turn it into a Cancel command: no second question then.
+    bool m_bLeaveConfirmed = false;
+};
+
+extern CWizPropertySheet g_wizardSheet;
