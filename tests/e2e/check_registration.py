@@ -82,9 +82,9 @@ if nt6:
 
 # Class keys: every row from Vista on, the chosen rows on XP.
 written = everything if nt6 else chosen
-class_keys = sorted(k for k in reg.subkeys(classes) if k.lower().startswith('pixolum.'))
+class_keys = sorted(k.lower()[len('pixolum.'):] for k in reg.subkeys(classes) if k.lower().startswith('pixolum.'))
 groups = sorted({g for _, g in written})
-check(f'{len(groups)} class keys (found {len(class_keys)})', [k.lower() for k in class_keys] == groups)
+check(f'{len(groups)} class keys (found {len(class_keys)})', class_keys == groups)
 for e, g in written:
     key = f'{classes}\\Pixolum.{g}'
     icon = '%1' if g in ('ani', 'cur', 'ico') else viewer + (

@@ -9,6 +9,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../lib/wine.sh"
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT; cd "$work"
 folder='C:\Pixolum Reg\'
+# Windows has this key from Vista on; a fresh Wine prefix lacks it.
+[ "$PX_WINVER" != xp ] && wine reg add 'HKLM\Software\RegisteredApplications' /f >/dev/null 2>&1
 
 px_wine "$setup" /silent '/folder=C:\Pixolum Reg' /group=1 /desktop=1 /thumbs=1 /allusers=0 /assoc=1; rc=$?
 wineserver -w
