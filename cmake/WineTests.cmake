@@ -23,16 +23,18 @@ function(px_add_wine_test)
   endif()
   foreach(v IN LISTS T_VERSIONS)
     set(test_name ${T_NAME}.win${v})
+    set(runner ${PROJECT_SOURCE_DIR}/scripts/wine-test.sh)
     if(T_RAW)
-      add_test(NAME ${test_name} COMMAND ${T_COMMAND})
+      add_test(NAME ${test_name} COMMAND ${runner} ${T_COMMAND})
     else()
-      add_test(NAME ${test_name} COMMAND ${PX_WINE_RUN} ${T_COMMAND})
+      add_test(NAME ${test_name} COMMAND ${runner} ${PX_WINE_RUN} ${T_COMMAND})
     endif()
     set_tests_properties(${test_name} PROPERTIES
       ENVIRONMENT "PX_WINVER=${v};PX_GROUP=${T_GROUP};PX_GUI=${gui};PX_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;PX_WINE_RUN=${PX_WINE_RUN};PX_BUILD_DIR=${CMAKE_BINARY_DIR};PX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
       TIMEOUT ${T_TIMEOUT}
       FIXTURES_REQUIRED wine
-      LABELS "${T_LABELS}")
+      LABELS "${T_LABELS}"
+      RESOURCE_LOCK "prefix-${T_GROUP}-${v}-${gui}")
     if(T_GUI)
       set_property(TEST ${test_name} APPEND PROPERTY RESOURCE_LOCK display)
     endif()

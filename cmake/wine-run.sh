@@ -61,12 +61,21 @@ set_version() {
 }
 
 prefix="$root/$group-$ver"; [ "$gui" = 1 ] && prefix="$prefix-gui"
+if [ -n "${PX_WINE_PREFIX_NO_CREATE:-}" ]; then echo "$prefix"; exit 0; fi
 (
   flock 9
   make_template
   if [ ! -f "$prefix/.ready" ]; then
     rm -rf "$prefix"
-    cp -a "$root/template" "$prefix"
+    # The system folder is only read: hard links keep a copy at ~100 MB
+    # instead of ~700 MB. Everything else (registry files above all, which
+    # wineserver rewrites in place) is a real copy.
+    mkdir -p "$prefix"
+    tar -C "$root/template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+      tar -C "$prefix" -xpf -
+    for d in system32 syswow64; do
+      [ -d "$root/template/drive_c/windows/$d" ] && cp -al "$root/template/drive_c/windows/$d" "$prefix/drive_c/windows/$d"
+    done
     rm -f "$prefix/wineserver" "$prefix/.ready"
     export WINEPREFIX="$prefix"
     wine wineboot </dev/null >/dev/null 2>&1

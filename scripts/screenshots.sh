@@ -34,24 +34,51 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/d
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
   /v 'Microsoft Sans Serif' /d Tahoma /f </dev/null >/dev/null 2>&1
+# Some Wine builds do not find their own fonts folder and fall back to the
+# host's fonts: give the prefix Wine's Tahoma itself.
+for f in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
+  [ -f "$f" ] && cp -f "$f" "$prefix/drive_c/windows/Fonts/"
+done
+wineserver -w
+
+# The FAQ page must never reach the host's browser: no browser for web pages.
+for scheme in http https; do
+  wine reg add "HKLM\\Software\\Classes\\$scheme\\shell\\open\\command" /ve /d 'C:\windows\system32\cmd.exe /c exit' /f \
+    </dev/null >/dev/null 2>&1
+done
 wineserver -w
 
 wine "$setup" </dev/null >/dev/null 2>&1 &
 status=0
-step() {  # step COMMAND PAGE NAME
-  if wine "$remote" "$1" "$2" </dev/null >/dev/null 2>&1; then
-    import -window root "$out/$3.png" && echo "$out/$3.png"
+remote() { wine "$remote" "$@" </dev/null >/dev/null 2>&1; }
+shot() {
+  if import -window root "$out/$1.png" && [ -s "$out/$1.png" ]; then
+    echo "$out/$1.png"
   else
-    echo "screenshots: the wizard did not reach page $2" >&2
+    echo "screenshots: no picture for $1" >&2
     status=1
   fi
 }
-step wait 0 page0-welcome
-step next 1 page1-whatsnew
-step next 2 page2-associations
-step next 3 page3-ready
-step next 4 page4-finished
-wine "$remote" cancel </dev/null >/dev/null 2>&1
+step() {  # step NAME REMOTE-ARGS...: moves the wizard, then takes the picture
+  local name=$1; shift
+  if remote "$@"; then
+    shot "$name"
+  else
+    echo "screenshots: wizard_remote $* failed before $name" >&2
+    status=1
+  fi
+}
+step page0-welcome wait 0
+step page1-whatsnew next 1
+step page2-associations-greyed next 2
+# Registry switch on and the picture formats chosen: the enabled list.
+remote click 3311 && step page2-associations-enabled click 1091
+step page3-ready next 3
+# The association question comes while the installation runs: the status
+# line shows and the buttons are disabled behind it.
+step page3-installing nextbox
+step page4-finished answer 6 4
+remote finish || { echo "screenshots: the wizard did not finish" >&2; status=1; }
 wineserver -k 2>/dev/null
 wait
 exit $status

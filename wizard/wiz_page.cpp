@@ -12,6 +12,11 @@ const MessageMapEntry CWizPropertyPage::s_messageEntries[] = {
     {WM_COMMAND, BN_CLICKED, IDC_THUMBS_LINK, Handler(&CWizPropertyPage::OnShortcutClicked)},
     {WM_COMMAND, BN_CLICKED, IDC_STARTMENU_GROUP, Handler(&CWizPropertyPage::OnShortcutClicked)},
     {WM_COMMAND, BN_CLICKED, IDC_NO_SHORTCUTS, Handler(&CWizPropertyPage::OnNoShortcuts)},
+    {WM_COMMAND, BN_CLICKED, IDC_WRITE_ASSOCIATIONS,
+     Handler(&CWizPropertyPage::OnWriteAssociations)},
+    {WM_COMMAND, BN_CLICKED, IDC_CHECK_ALL, Handler(&CWizPropertyPage::OnCheckAllFormats)},
+    {WM_COMMAND, BN_CLICKED, IDC_CHECK_NONE, Handler(&CWizPropertyPage::OnCheckNoFormats)},
+    {WM_COMMAND, BN_CLICKED, IDC_PICTURES_ONLY, Handler(&CWizPropertyPage::OnPictureFormatsOnly)},
 };
 const MessageMap CWizPropertyPage::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "install_options.h"
 #include "property_sheet.h"
 
 class CWizPropertySheet;
@@ -54,11 +55,24 @@ private:
     // What's-new page (whats_new_page.cpp)
     void ActivateWhatsNew();
 
-    // Association, ready and finish pages
+    // Association page (association_page.cpp)
     void ActivateAssociations();
+    // The enabled or the greyed look of the format list and its buttons.
+    void SetFormatListLook(bool enabled);
+    bool OnWriteAssociations(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCheckAllFormats(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnCheckNoFormats(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnPictureFormatsOnly(WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Ready page (ready_page.cpp)
     void ActivateReady();
     void BindStatusText(CDataExchange* pDX);
     LRESULT RunInstallationStep();
+    // Fills options from the controls of every page; the buffers belong to the caller.
+    void ReadInstallOptions(InstallOptions& options, wchar_t* targetFolder, wchar_t* iniFolder);
+    void EnableWizardButtons(BOOL enable);
+
+    // Finish page (finish_page.cpp)
     void ActivateFinished();
 
     static const MessageMapEntry s_messageEntries[];

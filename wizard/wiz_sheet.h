@@ -20,6 +20,9 @@ public:
     void AddPage(CWizPropertyPage* page);
     // The page at index; an index outside the sheet is a program error.
     CWizPropertyPage* WizPage(int index) const;
+    // Brings a viewer window (class "Pixolum") to the front once it exists,
+    // trying five times half a second apart; FALSE when none appeared.
+    BOOL BringViewerToFront();
 
     CFont m_fontHeading;                 // the pages' heading font, owned
     HWND m_hwndFormatList = nullptr;     // association list once that page was shown

@@ -1,6 +1,7 @@
 #include "gui_driver.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <vector>
 
@@ -57,6 +58,54 @@ std::vector<HWND> VisibleDialogs(DWORD processId) {
     DialogSearch search{processId, {}};
     EnumWindows(&CollectDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// Memory inside the process that owns a window, for messages that carry
+// pointers; freed with the object.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t bytes) : m_bytes(bytes) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                processId);
+        if (m_process) {
+            m_address =
+                VirtualAllocEx(m_process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        }
+    }
+    ~RemoteBuffer() {
+        if (m_address) VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process) CloseHandle(m_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool ok() const { return m_address != nullptr; }
+    char* address() const { return static_cast<char*>(m_address); }
+    bool Write(size_t offset, const void* data, size_t bytes) {
+        SIZE_T done = 0;
+        return offset + bytes <= m_bytes &&
+               WriteProcessMemory(m_process, address() + offset, data, bytes, &done) &&
+               done == bytes;
+    }
+    bool Read(size_t offset, void* data, size_t bytes) {
+        SIZE_T done = 0;
+        return offset + bytes <= m_bytes &&
+               ReadProcessMemory(m_process, address() + offset, data, bytes, &done) &&
+               done == bytes;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+    size_t m_bytes;
+};
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result);
+    return static_cast<LRESULT>(result);
 }
 
 }  // namespace
@@ -226,8 +275,8 @@ int CurrentPageIndex(HWND sheet) {
     HWND page = CurrentPage(sheet);
     if (!page) return -1;
     DWORD_PTR index = static_cast<DWORD_PTR>(-1);
-    SendMessageTimeoutW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0,
-                        SMTO_ABORTIFHUNG, 5000, &index);
+    SendMessageTimeoutW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(page), 0, SMTO_ABORTIFHUNG,
+                        5000, &index);
     return static_cast<int>(index);
 }
 
@@ -238,6 +287,88 @@ bool WaitForPage(HWND sheet, int index, int timeoutMs) {
 void PressNext(HWND sheet) { ClickItem(sheet, kWizNext); }
 
 void PressBack(HWND sheet) { ClickItem(sheet, kWizBack); }
+
+int ListRowCount(HWND list) { return static_cast<int>(Ask(list, LVM_GETITEMCOUNT)); }
+
+UINT ListStateImage(HWND list, int row) {
+    const LRESULT state =
+        Ask(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK);
+    return (static_cast<UINT>(state) & LVIS_STATEIMAGEMASK) >> 12;
+}
+
+std::wstring ListText(HWND list, int row, int column) {
+    constexpr int kChars = 256;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+    if (!remote.ok()) return L"(no remote memory)";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(LVITEMW));
+    item.cchTextMax = kChars;
+    std::vector<wchar_t> text(kChars, L'\0');
+    if (!remote.Write(0, &item, sizeof(item)) || !remote.Write(sizeof(LVITEMW), text.data(), 2)) {
+        return L"(not written)";
+    }
+    Ask(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+        reinterpret_cast<LPARAM>(remote.address()));
+    if (!remote.Read(sizeof(LVITEMW), text.data(), kChars * sizeof(wchar_t))) return L"(not read)";
+    text.back() = L'\0';
+    return text.data();
+}
+
+bool SetListStateImage(HWND list, int row, UINT image) {
+    RemoteBuffer remote(list, sizeof(LVITEMW));
+    LVITEMW item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(image);
+    if (!remote.ok() || !remote.Write(0, &item, sizeof(item))) return false;
+    return Ask(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+               reinterpret_cast<LPARAM>(remote.address())) != 0;
+}
+
+int ListColumnCount(HWND list) {
+    HWND header = reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER));
+    return header ? static_cast<int>(Ask(header, HDM_GETITEMCOUNT)) : 0;
+}
+
+int ListColumnWidth(HWND list, int column) {
+    return static_cast<int>(Ask(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+}
+
+DWORD ListExtendedStyle(HWND list) {
+    return static_cast<DWORD>(Ask(list, LVM_GETEXTENDEDLISTVIEWSTYLE));
+}
+
+COLORREF ListBackColour(HWND list) { return static_cast<COLORREF>(Ask(list, LVM_GETBKCOLOR)); }
+
+COLORREF ListTextColour(HWND list) { return static_cast<COLORREF>(Ask(list, LVM_GETTEXTCOLOR)); }
+
+HWND FindTopWindow(const wchar_t* className) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, className, nullptr); window;
+         window = FindWindowExW(nullptr, window, className, nullptr)) {
+        if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+std::wstring ProgramOfWindow(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return std::wstring();
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameExW(process, nullptr, path, MAX_PATH);
+    CloseHandle(process);
+    return std::wstring(path, length);
+}
+
+int ScreenDpi() {
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi;
+}
 
 FakeViewer::FakeViewer() {
     WNDCLASSW windowClass = {};

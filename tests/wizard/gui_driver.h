@@ -73,6 +73,25 @@ bool WaitForPage(HWND sheet, int index, int timeoutMs = kWaitMs);
 void PressNext(HWND sheet);
 void PressBack(HWND sheet);
 
+// The list view of another process, read and changed through its messages
+// (texts travel through memory of that process).
+int ListRowCount(HWND list);
+UINT ListStateImage(HWND list, int row);  // 1 unticked, 2 ticked
+std::wstring ListText(HWND list, int row, int column);
+bool SetListStateImage(HWND list, int row, UINT image);
+int ListColumnCount(HWND list);
+int ListColumnWidth(HWND list, int column);
+DWORD ListExtendedStyle(HWND list);
+COLORREF ListBackColour(HWND list);
+COLORREF ListTextColour(HWND list);
+
+// The first visible top-level window of a class, of any process, or null.
+HWND FindTopWindow(const wchar_t* className);
+// The program file of the process that owns window, or "" when unknown.
+std::wstring ProgramOfWindow(HWND window);
+// The horizontal DPI of the screen as programs on it see it.
+int ScreenDpi();
+
 // A top-level window of the viewer's window class "Pixolum", as a running
 // viewer has; gone with the object.
 class FakeViewer {

@@ -7,16 +7,12 @@
 #include <string>
 
 #include "gui_driver.h"
+#include "wizard_fixture.h"
 
 using namespace pxgui;
 
 namespace {
 
-std::wstring g_setupExe;
-
-constexpr int kBack = 0x3023;
-constexpr int kNext = 0x3024;
-const std::wstring kTitle = L"Pixolum 32-bit Setup";
 const std::wstring kHeading = L"Willkommen zur Pixolum 32 Installation!";
 const std::wstring kIntro =
     L"Dieses Programm wird Pixolum Version  4.72  (32 bit) auf Ihrem PC installieren.\n"
@@ -45,39 +41,8 @@ std::wstring ExpectedDefaultFolder() {
     return folder;
 }
 
-class Wizard : public ::testing::Test {
+class Wizard : public WizardFixture {
 protected:
-    // Starts the setup and waits for its sheet on the welcome page.
-    void Start() {
-        ASSERT_TRUE(m_setup.Start(g_setupExe)) << "cannot start the setup";
-        m_sheet = WaitForSheet(m_setup.Id());
-        ASSERT_NE(m_sheet, nullptr) << "no wizard sheet appeared";
-        ASSERT_TRUE(WaitForPage(m_sheet, 0));
-    }
-    HWND Page() const { return CurrentPage(m_sheet); }
-    void Next(int expectedPage) {
-        PressNext(m_sheet);
-        ASSERT_TRUE(WaitForPage(m_sheet, expectedPage)) << "Next did not lead to " << expectedPage;
-    }
-    void Back(int expectedPage) {
-        PressBack(m_sheet);
-        ASSERT_TRUE(WaitForPage(m_sheet, expectedPage)) << "Back did not lead to " << expectedPage;
-    }
-    // Waits for a message box, checks its caption and text, answers it.
-    void ExpectBox(const std::wstring& text, int answer, int defaultButton = 0) {
-        HWND box = WaitForMessageBox(m_setup.Id());
-        ASSERT_NE(box, nullptr) << "no message box";
-        EXPECT_EQ(Text(box), kTitle);
-        EXPECT_EQ(MessageBoxText(box), text);
-        if (defaultButton) {
-            EXPECT_EQ(DefaultButton(box), defaultButton);
-        }
-        ASSERT_TRUE(Answer(box, answer));
-    }
-    // No message box comes up within a while.
-    void ExpectNoBox() {
-        EXPECT_FALSE(WaitUntil([this] { return FindMessageBox(m_setup.Id()) != nullptr; }, 1500));
-    }
     void ExpectWelcomeButtons() {
         EXPECT_EQ(ItemText(m_sheet, kBack), L"< &Zurück");
         EXPECT_EQ(ItemText(m_sheet, kNext), L"&Weiter >");
@@ -87,9 +52,6 @@ protected:
         EXPECT_TRUE(IsEnabled(m_sheet, kNext));
         EXPECT_TRUE(IsEnabled(m_sheet, IDCANCEL));
     }
-
-    SetupProcess m_setup;
-    HWND m_sheet = nullptr;
 };
 
 TEST_F(Wizard, OpensOnTheWelcomePageWithTitleTextsButtonsAndDefaults) {
@@ -289,6 +251,10 @@ TEST_F(Wizard, BrowsingAddsTheProductFolderAndCancelKeepsTheField) {
 }
 
 }  // namespace
+
+namespace pxgui {
+std::wstring g_setupExe;
+}
 
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <string>
@@ -12,7 +13,7 @@ namespace {
 
 std::wstring g_setupExe;
 
-enum Kind { kEdit, kPush, kCheck, kRadio, kGroupBox, kText, kBitmap, kListView };
+enum Kind { kEdit, kPush, kCheck, kRadio, kGroupBox, kText, kCenteredText, kBitmap, kListView };
 
 struct ExpectedControl {
     int id;
@@ -21,6 +22,7 @@ struct ExpectedControl {
     DWORD extraStyle;   // bits that must be set besides the kind's own
     short x, y, cx, cy;
     const wchar_t* text;  // nullptr: not checked
+    bool hidden = false;  // created without WS_VISIBLE
 };
 
 struct Control {
@@ -190,7 +192,7 @@ protected:
             }
             EXPECT_EQ((have.style & WS_TABSTOP) != 0, want.tabStop);
             EXPECT_EQ(have.style & want.extraStyle, want.extraStyle);
-            EXPECT_TRUE(have.style & WS_VISIBLE);
+            EXPECT_EQ((have.style & WS_VISIBLE) == 0, want.hidden);
             const DWORD type = have.style & 0x1F;
             switch (want.kind) {
             case kEdit:
@@ -216,6 +218,10 @@ protected:
             case kText:
                 EXPECT_EQ(lstrcmpiW(have.className.c_str(), L"Static"), 0);
                 EXPECT_EQ(type, static_cast<DWORD>(SS_LEFT));
+                break;
+            case kCenteredText:
+                EXPECT_EQ(lstrcmpiW(have.className.c_str(), L"Static"), 0);
+                EXPECT_EQ(type, static_cast<DWORD>(SS_CENTER));
                 break;
             case kBitmap:
                 EXPECT_EQ(lstrcmpiW(have.className.c_str(), L"Static"), 0);
@@ -270,28 +276,69 @@ TEST_F(SetupResources, WhatsNewPageTemplateFollowsItsTable) {
     });
 }
 
-TEST_F(SetupResources, LaterPagesExistWithTheirControls) {
-    const struct {
-        int id;
-        std::vector<int> controls;
-    } pages[] = {
-        {104, {-1, 1091, 1080, 1081, -1, 1579, 1037, -1, -1, 3311}},
-        {109, {1014, 1010, 1038, 1039, -1, -1, -1, 1044}},
-        {110, {1022, 1020, 1015, -1, -1, -1, -1, -1}},
-    };
-    for (const auto& page : pages) {
-        SCOPED_TRACE(testing::Message() << "template " << page.id);
-        const Dialog dialog = LoadDialog(page.id);
-        ExpectPage(dialog);
-        std::vector<int> ids;
-        for (const Control& control : dialog.controls) ids.push_back(control.id);
-        EXPECT_EQ(ids, page.controls);
-    }
-    // The ready page's status line waits hidden, centred on one line.
-    const Control status = LoadDialog(109).controls[7];
-    EXPECT_FALSE(status.style & WS_VISIBLE);
-    EXPECT_EQ(status.style & (SS_CENTER | SS_CENTERIMAGE),
-              static_cast<DWORD>(SS_CENTER | SS_CENTERIMAGE));
+TEST_F(SetupResources, AssociationPageTemplateFollowsItsTable) {
+    const Dialog dialog = LoadDialog(104);
+    ExpectPage(dialog);
+    ExpectControls(dialog, {
+        {-1, kText, false, 0, 0, 209, 40, 10, L"* - PlugIns"},
+        {1091, kPush, true, 0, 45, 207, 56, 15, L"Nur Bilder"},
+        {1080, kPush, true, 0, 106, 207, 56, 15, L"Alle markieren"},
+        {1081, kPush, true, 0, 167, 207, 56, 15, L"Keine markieren"},
+        {-1, kGroupBox, false, 0, 0, 0, 299, 204,
+         L"Möchten Sie Dateien mit Pixolum verknüpfen? (OPTIONAL !)"},
+        {1579, kListView, true,
+         LVS_REPORT | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_NOSORTHEADER | WS_BORDER, 7, 39, 285,
+         143, L""},
+        {1037, kCheck, true, 0, 231, 209, 68, 10, L"Für alle User (XP)"},
+        {-1, kText, false, 0, 7, 188, 285, 8,
+         L"INFO: wenn Sie ein Update durchführen, können Sie diesen Schritt überspringen"},
+        {-1, kText, false, 0, 7, 13, 289, 8,
+         L"INFO: in Win10/11 muss man verwenden: System-Einstellungen, Apps, Standard-Apps !"},
+        {3311, kCheck, true, 0, 7, 28, 290, 8,
+         L"Schreibe Verknüpfungen in System-&Registry (für XP, Win7, Win8; NICHT für Win10/11)"},
+    });
+    // Exactly these list styles: no check state or other mode comes from the template.
+    EXPECT_EQ(dialog.controls[5].style & 0xFFFF,
+              static_cast<DWORD>(LVS_REPORT | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_NOSORTHEADER));
+}
+
+TEST_F(SetupResources, ReadyPageTemplateFollowsItsTable) {
+    const Dialog dialog = LoadDialog(109);
+    ExpectPage(dialog);
+    ExpectControls(dialog, {
+        {1014, kText, false, 0, 9, 11, 179, 11, L"Bereit zum Installieren!"},
+        {1010, kText, false, 0, 9, 53, 260, 10, L"Zielverzeichnis:"},
+        {1038, kRadio, true, WS_GROUP, 17, 96, 270, 10,
+         L"&Pixolum-Verzeichnis (für Fortgeschrittene: benötigt Admin-Rechte fürs Schreiben)"},
+        {1039, kRadio, false, 0, 17, 110, 266, 10, L"\"&Anwendungsdaten\"-Verzeichnis (empfohlen)"},
+        {-1, kBitmap, false, 0, 227, 8, 59, 19, nullptr},
+        {-1, kText, false, 0, 9, 189, 235, 12,
+         L"Drücken Sie den \"Weiter\" Knopf um die Installation zu starten ..."},
+        {-1, kGroupBox, false, 0, 9, 83, 281, 40, L"INI-Verzeichnis ändern (optional):"},
+        {1044, kCenteredText, false, SS_CENTERIMAGE, 19, 161, 260, 15,
+         L"Installiere ... bitte warten ...", true},
+    });
+    EXPECT_FALSE(dialog.controls[3].style & WS_GROUP) << "1039 belongs to the group of 1038";
+}
+
+TEST_F(SetupResources, FinishPageTemplateFollowsItsTable) {
+    const Dialog dialog = LoadDialog(110);
+    ExpectPage(dialog);
+    ExpectControls(dialog, {
+        {1022, kCheck, true, 0, 5, 159, 265, 10,
+         L"Pixolum &FAQs (Häufig gestellte Fragen) Webseite anzeigen"},
+        {1020, kCheck, true, 0, 5, 173, 265, 10, L"Pixolum &starten"},
+        {1015, kText, false, 0, 5, 11, 186, 18, L"Einrichtung abgeschlossen!"},
+        {-1, kBitmap, false, 0, 235, 8, 59, 19, nullptr},
+        {-1, kText, false, 0, 5, 196, 265, 25,
+         L"Pixolum deinstallieren?\n\nGehen Sie zu \"Start->Programme->Pixolum\" und starten Sie "
+         L"\"Pixolum deinstallieren\"."},
+        {-1, kText, false, 0, 5, 144, 265, 9, L"Anschließend ..."},
+        {-1, kText, false, 0, 5, 35, 270, 8,
+         L"Die Installation dieses Programms auf Ihrem Computer ist abgeschlossen."},
+        {-1, kText, false, 0, 5, 184, 288, 8, nullptr},
+    });
+    EXPECT_EQ(dialog.controls[7].text, std::wstring(72, L'_'));
 }
 
 TEST_F(SetupResources, ReleaseNotesAreUtf16WithBomCrLfAndTheirLayout) {

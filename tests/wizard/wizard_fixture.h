@@ -1,0 +1,68 @@
+// A test that runs the real setup.exe in wizard mode and drives it from
+// outside as a user would: pages, buttons and message boxes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "gui_driver.h"
+
+namespace pxgui {
+
+constexpr int kBack = 0x3023;
+constexpr int kNext = 0x3024;
+const std::wstring kTitle = L"Pixolum 32-bit Setup";
+
+// The setup under test (a Windows path); set by the test program's main.
+extern std::wstring g_setupExe;
+
+class WizardFixture : public ::testing::Test {
+protected:
+    // Starts the setup and waits for its sheet on the welcome page.
+    void Start() {
+        ASSERT_TRUE(m_setup.Start(g_setupExe)) << "cannot start the setup";
+        m_sheet = WaitForSheet(m_setup.Id());
+        ASSERT_NE(m_sheet, nullptr) << "no wizard sheet appeared";
+        ASSERT_TRUE(WaitForPage(m_sheet, 0));
+    }
+    HWND Page() const { return CurrentPage(m_sheet); }
+    void Next(int expectedPage) {
+        PressNext(m_sheet);
+        ASSERT_TRUE(WaitForPage(m_sheet, expectedPage)) << "Next did not lead to " << expectedPage;
+    }
+    void Back(int expectedPage) {
+        PressBack(m_sheet);
+        ASSERT_TRUE(WaitForPage(m_sheet, expectedPage)) << "Back did not lead to " << expectedPage;
+    }
+    // Waits for a message box and checks its caption and text; the box is
+    // left open for the caller (null when none came).
+    HWND ExpectOpenBox(const std::wstring& text, int defaultButton = 0) {
+        HWND box = WaitForMessageBox(m_setup.Id());
+        EXPECT_NE(box, nullptr) << "no message box";
+        if (!box) return nullptr;
+        EXPECT_EQ(Text(box), kTitle);
+        EXPECT_EQ(MessageBoxText(box), text);
+        if (defaultButton) {
+            EXPECT_EQ(DefaultButton(box), defaultButton);
+        }
+        return box;
+    }
+    // The same, and answers it.
+    void ExpectBox(const std::wstring& text, int answer, int defaultButton = 0) {
+        HWND box = ExpectOpenBox(text, defaultButton);
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(Answer(box, answer));
+    }
+    // No message box comes up within a while.
+    void ExpectNoBox(int waitMs = 1500) {
+        EXPECT_FALSE(WaitUntil([this] { return FindMessageBox(m_setup.Id()) != nullptr; }, waitMs));
+    }
+
+    SetupProcess m_setup;
+    HWND m_sheet = nullptr;
+};
+
+}  // namespace pxgui

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The association, ready and finish pages of the real setup (64-bit twin)
+# under Xvfb and Wine, installations included, in one prefix of the version:
+#  1. a full installation through the wizard in the untouched prefix, and the
+#     equivalent "/silent" installation in a second untouched prefix: both
+#     must change the same files, settings, links and registry entries;
+#  2. every other scenario of the pages (the gtest program's other tests).
+# Usage: wizard_install_test.sh SETUP_EXE TEST_EXE VIEWER_WINDOW_EXE LINK_REPORT_EXE
+set -uo pipefail
+if [ -z "${DISPLAY:-}" ] || [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
+  export PX_XVFB_WRAPPED=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+setup=$1 test_exe=$2 viewer=$3 link_report=$4
+here=$(cd "$(dirname "$0")" && pwd)
+snapshot="/usr/bin/python3 $here/install_snapshot.py"
+export PX_GUI=1
+
+# renew GROUP: the path of a prefix of this version that no run has used yet.
+renew() {
+  local p
+  p=$(PX_GROUP=$1 "$PX_WINE_RUN" --prefix-only) || return 1
+  if [ -e "$p/.used" ]; then
+    WINEPREFIX=$p wineserver -k 2>/dev/null
+    rm -rf "$p"
+    p=$(PX_GROUP=$1 "$PX_WINE_RUN" --prefix-only) || return 1
+  fi
+  touch "$p/.used"
+  echo "$p"
+}
+# idle: waits until the prefix's programs have ended and its registry is saved.
+idle() {
+  timeout 120 wineserver -w || { echo "wineserver did not end; killing it"; wineserver -k; }
+}
+winpath() { local p=${1//\//\\}; echo "Z:$p"; }
+elapsed() { echo "  ($(( $(date +%s) - $1 )) s)"; }
+
+wizard_prefix=$(renew "$PX_GROUP") || exit 1
+silent_prefix=$(renew "${PX_GROUP}_silent") || exit 1
+source "$here/../lib/wine.sh"
+work=$(mktemp -d)
+# The second prefix only serves the comparison: it goes at the end (disk space).
+trap 'WINEPREFIX=$silent_prefix wineserver -k 2>/dev/null; rm -rf "$silent_prefix" "$work"' EXIT
+export PX_SILENT_ARGS=$(winpath "$work/silent_args.txt")
+export PX_OPENED_FILE=$(winpath "$work/opened.txt")
+# The display belongs to this run: a server left from another would draw nowhere.
+wineserver -k 2>/dev/null
+
+# The FAQ page goes to a stand-in browser (the test program itself), never to
+# the host's. Part of the baseline, so not of the compared changes.
+browser="\"$(winpath "$test_exe")\" --browse \"$PX_OPENED_FILE\" \"%1\""
+for scheme in http https; do
+  wine reg add "HKLM\\Software\\Classes\\$scheme\\shell\\open\\command" /ve /d "$browser" /f \
+    </dev/null >/dev/null 2>&1
+done
+idle
+
+# --- 1. the wizard's installation against "/silent"
+t=$(date +%s)
+$snapshot take "$wizard_prefix" "$work/wizard_before.json"
+px_wine "$test_exe" --gtest_brief=1 --gtest_filter='*FullInstallation*' "$setup" "$viewer"; rc=$?
+px_check "a full installation through the wizard$(elapsed "$t")" test "$rc" = 0
+idle
+$snapshot take "$wizard_prefix" "$work/wizard_after.json"
+px_wine "$link_report" "$(winpath "$work/wizard_links.txt")" 'C:\users' 'C:\ProgramData'
+
+if [ -s "$work/silent_args.txt" ]; then
+  mapfile -t silent_args < <(tr -d '\r' <"$work/silent_args.txt")
+  echo "equivalent command line: ${silent_args[*]}"
+  t=$(date +%s)
+  (
+    export WINEPREFIX=$silent_prefix
+    wineserver -k 2>/dev/null
+    wine wineboot </dev/null >/dev/null 2>&1
+    idle
+    $snapshot take "$silent_prefix" "$work/silent_before.json"
+    px_wine "$setup" "${silent_args[@]}"; rc=$?
+    idle
+    $snapshot take "$silent_prefix" "$work/silent_after.json"
+    px_wine "$link_report" "$(winpath "$work/silent_links.txt")" 'C:\users' 'C:\ProgramData'
+    wineserver -k 2>/dev/null
+    exit "$rc"
+  ); rc=$?
+  px_check "the equivalent silent installation$(elapsed "$t")" test "$rc" = 0
+  px_check "wizard and \"/silent\" leave the same files, settings, links and registry entries" \
+    $snapshot compare "$wizard_prefix" "$work/wizard_before.json" "$work/wizard_after.json" \
+      "$work/wizard_links.txt" "$silent_prefix" "$work/silent_before.json" \
+      "$work/silent_after.json" "$work/silent_links.txt"
+else
+  px_check "the wizard test wrote the equivalent command line" false
+fi
+
+# --- 2. the pages' other scenarios, in the prefix the installation left
+t=$(date +%s)
+px_wine "$test_exe" --gtest_brief=1 --gtest_filter='-*FullInstallation*' "$setup" "$viewer"; rc=$?
+px_check "the association, ready and finish pages$(elapsed "$t")" test "$rc" = 0
+px_done
