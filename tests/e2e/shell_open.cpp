@@ -20,10 +20,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     for (int i = 0; i < 300; ++i) {
         if (HWND viewer = FindWindowW(L"Pixolum", nullptr)) {
+            // The viewer names the file in its title once it has loaded it.
             wchar_t title[512] = {};
-            GetWindowTextW(viewer, title, 511);
+            bool named = false;
+            for (int t = 0; t < 100 && !named; ++t) {
+                GetWindowTextW(viewer, title, 511);
+                named = wcsstr(title, name) != nullptr;
+                if (!named) Sleep(100);
+            }
             wprintf(L"viewer window: %ls\n", title);
-            const bool named = wcsstr(title, name) != nullptr;
             PostMessageW(viewer, WM_CLOSE, 0, 0);
             return named ? 0 : 3;
         }
