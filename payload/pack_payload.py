@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """Packs the viewer's files into the archive the setup carries (ZIP 1974).
 
-Usage: pack_payload.py SOURCE_DIR OUTPUT_ZIP [--entries ENTRIES_TXT]
+Usage: pack_payload.py SOURCE_DIR [OUTPUT_ZIP] [--entries ENTRIES_TXT]
+
+Without OUTPUT_ZIP only the entry list is written (after the same checks):
+the uninstaller embeds that list, and it is itself an entry of the archive.
 
 The archive is reproducible: entries in sorted order, folders before their
 files, one fixed date and time, fixed attributes, deflate at level 9. Two
@@ -170,9 +173,11 @@ def pack(entries, output):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument('source', help='folder of the viewer\'s files')
-    parser.add_argument('output', help='archive to write')
+    parser.add_argument('output', nargs='?', help='archive to write; without it only --entries')
     parser.add_argument('--entries', help='also write the entry names, one a line, in archive order')
     args = parser.parse_args(argv)
+    if not args.output and not args.entries:
+        parser.error('nothing to write: give OUTPUT_ZIP, --entries or both')
 
     if not os.path.isdir(args.source):
         print('pack_payload: %s is not a folder' % args.source, file=sys.stderr)
@@ -184,11 +189,15 @@ def main(argv):
         for problem in refused.args[0]:
             print('  ' + problem, file=sys.stderr)
         return 2
-    pack(entries, args.output)
+    if args.output:
+        pack(entries, args.output)
     if args.entries:
         with open(args.entries, 'w', newline='\n') as f:
             f.writelines(name + '\n' for name, _ in entries)
     files = sum(1 for _, path in entries if path)
+    if not args.output:
+        print('pack_payload: %d entries (%d files) listed in %s' % (len(entries), files, args.entries))
+        return 0
     print('pack_payload: %d entries (%d files) -> %s, %d bytes'
           % (len(entries), files, args.output, os.path.getsize(args.output)))
     return 0

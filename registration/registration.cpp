@@ -90,6 +90,12 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer)
     SetDwordValue(key.Get(), L"VersionMajor", kVersionMajor);
     SetDwordValue(key.Get(), L"VersionMinor", kVersionMinor);
     SetDwordValue(key.Get(), L"EstimatedSize", 6144);
+    // What deployment tools and the system's program list expect besides:
+    // the uninstaller without a window, and no Change or Repair buttons.
+    SetStringValue(key.Get(), L"QuietUninstallString",
+                   (Quoted(folder + L"px_uninstall.exe") + L" /silent").c_str());
+    SetDwordValue(key.Get(), L"NoModify", 1);
+    SetDwordValue(key.Get(), L"NoRepair", 1);
 }
 
 // Default Programs registration (Vista and later): the application's own key,

@@ -256,28 +256,9 @@ TEST_F(PayloadFiles, HasTheIconIndexesLinksAndFileClassesUse) {
     }
 }
 
-TEST_F(PayloadFiles, UninstallerSaysNotYetAndIsQuietWithSilent) {
-    std::wstring uninstaller = Beside(g_runnable, L"px_uninstall.exe");
-    {
-        Program silent(Quoted(uninstaller) + L" /silent");
-        ASSERT_TRUE(silent.Started());
-        EXPECT_EQ(silent.WaitForExit(10000), 1u);
-    }
-    Program asking(Quoted(uninstaller));
-    ASSERT_TRUE(asking.Started());
-    HWND box = WaitForWindow(asking, L"#32770", L"Pixolum deinstallieren");
-    ASSERT_NE(box, nullptr) << "no message box";
-    HWND text = FindWindowExW(box, nullptr, L"Static", nullptr);
-    bool saysNotYet = false;
-    for (; text; text = FindWindowExW(box, text, L"Static", nullptr)) {
-        if (TitleOf(text).find(L"noch nicht deinstalliert") != std::wstring::npos) {
-            saysNotYet = true;
-        }
-    }
-    EXPECT_TRUE(saysNotYet);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(asking.WaitForExit(10000), 1u);
-}
+// px_uninstall.exe is never started here: it removes the installation it
+// lies in, and here that would be this build's folder. tests/uninstall runs
+// it in an installation.
 
 TEST_F(PayloadFiles, IconLibraryIsTheMakersBuild430) {
     std::wstring library = Beside(g_viewer, L"Plugins\\Icons.dll");
