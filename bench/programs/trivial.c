@@ -1,0 +1,10 @@
+/* The start-up floor: a Win32 program that does nothing. */
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
+    (void)instance;
+    (void)previous;
+    (void)commandLine;
+    (void)show;
+    return 0;
+}
