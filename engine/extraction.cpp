@@ -89,10 +89,38 @@ bool IsSeparator(wchar_t c) {
     return c == L'/' || c == L'\\';
 }
 
+wchar_t UpperAscii(wchar_t c) {
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+// A level that Windows opens as a device wherever it stands ("NUL",
+// "nul.txt", "Help\\COM1 .dll"): the part before the first dot, blanks
+// stripped, is a DOS device name. Its bytes would go to the device.
+bool IsDeviceLevel(const wchar_t* level, const wchar_t* end) {
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$",
+                                              L"CONOUT$", L"CLOCK$"};
+    const wchar_t* stem = level;
+    while (stem < end && *stem != L'.') ++stem;
+    while (stem > level && stem[-1] == L' ') --stem;
+    size_t length = static_cast<size_t>(stem - level);
+    for (const wchar_t* device : kDevices) {
+        size_t i = 0;
+        while (i < length && device[i] && UpperAscii(level[i]) == device[i]) ++i;
+        if (i == length && device[i] == L'\0') return true;
+    }
+    if (length != 4) return false;
+    wchar_t a = UpperAscii(level[0]), b = UpperAscii(level[1]), c = UpperAscii(level[2]);
+    bool port = (a == L'C' && b == L'O' && c == L'M') || (a == L'L' && b == L'P' && c == L'T');
+    // COM1 to COM9 and LPT1 to LPT9, also with the superscript digits 1 to 3.
+    wchar_t digit = level[3];
+    return port && ((digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' ||
+                    digit == L'\u00B3');
+}
+
 // An entry name must stay below the target folder: no root, no drive, no UNC
-// server, no stream name (every ':' is refused) and no level that Windows
+// server, no stream name (every ':' is refused), no level that Windows
 // would read as a step upwards (".." and its forms with trailing dots or
-// blanks, which Windows strips).
+// blanks, which Windows strips) and no device name.
 bool IsContainedName(const wchar_t* name) {
     if (name[0] == L'\0' || IsSeparator(name[0])) return false;
     if (wcschr(name, L':')) return false;
@@ -110,6 +138,7 @@ bool IsContainedName(const wchar_t* name) {
             }
         }
         if (onlyDotsAndBlanks && dots >= 2) return false;
+        if (IsDeviceLevel(level, end)) return false;
         level = *end ? end + 1 : end;
     }
     return true;
@@ -194,6 +223,9 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
     wchar_t wideName[kEntryWideChars];
     bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
     if (nameFits && !IsContainedName(wideName)) return Outcome::Broken;
+    // A NUL inside the stored name would make this entry land on another
+    // entry's file ("pixo32.exe\0..." overwrites the viewer).
+    if (nameFits && strlen(name) != info.size_filename) return Outcome::Broken;
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferBytes]);
     if (!buffer) return Outcome::Broken;
     if (!nameFits) return Outcome::Missing;
@@ -203,6 +235,8 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
         if (*c == '/' || *c == '\\') lastSeparator = c;
     }
     if (lastSeparator && lastSeparator[1] == '\0') {
+        // A folder carries no data; one that does is a file whose name was damaged.
+        if (info.uncompressed_size != 0) return Outcome::Broken;
         CreateDirectoryW(wideName, nullptr);   // an existing folder is fine
         return Outcome::Done;
     }
@@ -226,6 +260,20 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
     }
     return CopyEntry(archive, info, wideName, output, buffer.get()) == kEntryOk ? Outcome::Done
                                                                                : Outcome::Broken;
+}
+
+// minizip walks as many entries as the end record counts. A damaged count
+// must not hide files: after the last counted entry, another central header
+// means the walk left entries out.
+bool CentralDirectoryGoesOn(unzFile archive) {
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        return false;
+    }
+    constexpr ZPOS64_T kCentralHeaderBytes = 46;
+    ZPOS64_T next = unzGetOffset64(archive) + kCentralHeaderBytes + info.size_filename +
+                    info.size_file_extra + info.size_file_comment;
+    return unzSetOffset64(archive, next) == UNZ_OK;
 }
 
 }  // namespace
@@ -271,7 +319,8 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
 
     // Whatever stops the walk early, or any file left unwritten, makes the
     // result kExtractIncomplete: the installation must not be reported as done.
-    int result = 0;
+    // No payload is empty: an archive without entries has lost its end record.
+    int result = global.number_entry == 0 ? kExtractIncomplete : 0;
     for (ZPOS64_T index = 0; index < global.number_entry;) {
         Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary);
         if (outcome != Outcome::Done) result = kExtractIncomplete;
@@ -282,6 +331,7 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
             break;
         }
     }
+    if (result == 0 && CentralDirectoryGoesOn(archive.get())) result = kExtractIncomplete;
     return result;
 }
 

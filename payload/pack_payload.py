@@ -14,9 +14,9 @@ The setup relies on the files of REQUIRED at those paths; a folder that lacks
 one is refused. Every entry name is checked before anything is written: the
 setup unpacks names as relative paths under the target folder, so a name
 that is absolute, carries a drive or a UNC prefix, climbs out with "..",
-hides a separator in a "\\" or is not plain ASCII (the setup converts names
-in the ANSI code page) is refused, and so is a link that leads out of the
-folder. On refusal nothing is written and the exit code is 2.
+hides a separator in a "\\", names a device (NUL, COM1 ...) or is not
+plain ASCII (the setup converts names in the ANSI code page) is refused, and
+so is a link that leads out of the folder. On refusal nothing is written and the exit code is 2.
 """
 import argparse
 import os
@@ -58,6 +58,15 @@ class Refused(Exception):
     pass
 
 
+DEVICE_NAMES = {'CON', 'PRN', 'AUX', 'NUL', 'CONIN$', 'CONOUT$', 'CLOCK$'} | {
+    port + digit for port in ('COM', 'LPT') for digit in '0123456789'}
+
+
+def is_device(part):
+    """Windows opens such a name as a device, also with an extension."""
+    return part.split('.')[0].rstrip(' ').upper() in DEVICE_NAMES
+
+
 def name_problem(name):
     """Why an archive name is not safe to unpack under a folder, or None."""
     if not name:
@@ -83,6 +92,8 @@ def name_problem(name):
         return 'empty or "." path part'
     if any(p != p.rstrip(' .') for p in parts):
         return 'a path part ends in a blank or a dot (Windows drops them)'
+    if any(is_device(p) for p in parts):
+        return 'a device name on Windows (CON, PRN, AUX, NUL, COM1, LPT1 ...)'
     if len(name) > MAX_NAME_CHARS:
         return 'longer than %d characters' % MAX_NAME_CHARS
     return None

@@ -84,6 +84,7 @@ echo x > "$work/d/\\\\server\\share\\evil.txt"
 echo x > "$work/d/\\rooted.txt"
 echo x > "$work/d/Bild_ä.png"
 echo x > "$work/d/README.txt" && echo x > "$work/d/Readme.txt"
+echo x > "$work/d/Help/nul.txt"
 echo secret > "$work/outside.txt" && ln -s "$work/outside.txt" "$work/d/Plugins/link.txt"
 "$py" "$packer" "$work/d" "$work/d.zip" > "$work/d.out" 2>&1; rc=$?
 check "unsafe names are refused" test $rc -ne 0
@@ -93,6 +94,7 @@ check "a drive name is named" grep -qF "'C:evil.txt': drive letter" "$work/d.out
 check "a stream name is named" grep -qF "'Html/x:stream.txt': contains \":\"" "$work/d.out"
 check "a UNC name is named" grep -qF "\\\\share\\\\evil.txt': UNC path" "$work/d.out"
 check "a rooted name is named" grep -qF "'\\\\rooted.txt': absolute path" "$work/d.out"
+check "a device name is named" grep -qF "'Help/nul.txt': a device name" "$work/d.out"
 check "a non-ASCII name is named" grep -q "not plain ASCII" "$work/d.out"
 check "names equal but for case are named" grep -q "the same name on Windows" "$work/d.out"
 check "a link out of the folder is named" grep -qF "Plugins/link.txt: a link that leads out" "$work/d.out"
