@@ -58,11 +58,11 @@ if [ ! -f "$bench/big/setup.exe" ] || [ "${BENCH_REBUILD:-0}" = 1 ]; then
     -DPX_TEST_BUILD=ON -DCMAKE_BUILD_TYPE=Release -DPX_PAYLOAD_DIR="$bench/payload-big" >/dev/null
   cmake --build "$bench/build-big" --target setup -j2 >/dev/null
   cp "$bench/build-big/app/setup.exe" "$bench/build-big/payload/payload.zip" "$bench/big/"
-  relink "$bench/build-big/app" "$bench/big/setup-fa4k.exe" -Wl,--file-alignment=4096
+  relink "$bench/build-big/app" "$bench/big/setup-fa512.exe" -Wl,--file-alignment=512
   rm -rf "$bench/payload-big" "$bench/build-big"
 fi
 zip_b=$bench/big/payload.zip
-relink "$build/test-build/app" "$bench/a/setup-fa4k.exe" -Wl,--file-alignment=4096
+relink "$build/test-build/app" "$bench/a/setup-fa512.exe" -Wl,--file-alignment=512
 
 # --- the Wine prefix ---------------------------------------------------------------
 export PX_WINE_ROOT=$build/wine PX_WINVER=10 PX_GROUP=bench
@@ -84,14 +84,14 @@ cd "$bench"
 
 # --- 1. install throughput -----------------------------------------------------------
 for payload in a b; do
-  if [ $payload = a ]; then zip=$zip_a setup=$twin fa=$bench/a/setup-fa4k.exe
-  else zip=$zip_b setup=$bench/big/setup.exe fa=$bench/big/setup-fa4k.exe; fi
+  if [ $payload = a ]; then zip=$zip_a setup=$twin fa=$bench/a/setup-fa512.exe
+  else zip=$zip_b setup=$bench/big/setup.exe fa=$bench/big/setup-fa512.exe; fi
   log "throughput, payload ($payload): $(stat -c %s "$zip") bytes of archive"
   clean_setup="rm -rf '$prefix/drive_c/Bench'"
   clean_out="rm -rf '$bench/out'"
   hyperfine --runs "$runs" --warmup 1 --export-json "$results/throughput-$payload.json" \
     --prepare "$clean_setup" -n "setup /silent" "wine $setup /silent /folder=C:\\\\Bench\\\\$payload" \
-    --prepare "$clean_setup" -n "setup /silent, file alignment 4096" "wine $fa /silent /folder=C:\\\\Bench\\\\$payload" \
+    --prepare "$clean_setup" -n "setup /silent, file alignment 512" "wine $fa /silent /folder=C:\\\\Bench\\\\$payload" \
     --prepare "$clean_out" -n "unzip -o -q" "unzip -o -q $zip -d $bench/out" \
     --prepare "$clean_out" -n "7z x -y" "7z x -y -o$bench/out $zip" \
     --prepare "true" -n "wine trivial.exe" "wine $bench/bin/trivial.exe"
@@ -139,19 +139,19 @@ cat "$results/startup.txt"
 log "size of the shipped 32-bit setup"
 mkdir -p "$bench/size"
 relink "$build/app" "$bench/size/setup.exe" "-Wl,-Map=$bench/size/setup.map"
-relink "$build/app" "$bench/size/setup-fa4k.exe" -Wl,--file-alignment=4096
+relink "$build/app" "$bench/size/setup-fa512.exe" -Wl,--file-alignment=512
 $py "$src/bench/pe_size.py" "$shipped" --json >"$results/size.json"
-$py "$src/bench/pe_size.py" "$bench/size/setup-fa4k.exe" --json >"$results/size-fa4k.json"
+$py "$src/bench/pe_size.py" "$bench/size/setup-fa512.exe" --json >"$results/size-fa512.json"
 $py "$src/bench/pe_size.py" "$shipped"
 $py "$src/bench/map_sizes.py" "$bench/size/setup.map" | tee "$results/size-by-library.txt"
 
 # --- 5. profile of the large installation --------------------------------------------------
 if command -v perf >/dev/null && perf record -o /dev/null -- true >/dev/null 2>&1; then
-  log "profile of setup (b), file alignment 4096 (so that perf sees the image)"
+  log "profile of setup (b)"
   rm -rf "$prefix/drive_c/Bench"
-  perf record -F 999 -g -o "$bench/perf.data" -- wine "$bench/big/setup-fa4k.exe" /silent \
+  perf record -F 999 -g -o "$bench/perf.data" -- wine "$bench/big/setup.exe" /silent \
     '/folder=C:\Bench\b' >/dev/null 2>&1
-  $py "$src/bench/profile_report.py" "$bench/perf.data" "$bench/big/setup-fa4k.exe" 20 |
+  $py "$src/bench/profile_report.py" "$bench/perf.data" "$bench/big/setup.exe" 20 |
     tee "$results/profile.txt"
   rm -rf "$prefix/drive_c/Bench" "$bench/perf.data"
 else

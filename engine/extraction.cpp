@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -12,6 +14,7 @@
 #include <new>
 
 #include "install_options.h"
+#include "read_ahead_io.h"
 #include "unzip.h"
 // iowin32.h relies on the declarations of unzip.h (zlib's OF macro).
 #include "iowin32.h"
@@ -26,11 +29,13 @@ constexpr int kEntryOk = 0;
 constexpr int kEntryFailed = -1;
 
 // The archive stays open for the whole walk and is closed on every path.
+// Windows' file functions do the reading, in blocks read ahead.
 class ZipReader {
 public:
     explicit ZipReader(const wchar_t* path) {
+        fill_win32_filefunc64W(&m_windowsFunctions);
         zlib_filefunc64_def functions;
-        fill_win32_filefunc64W(&functions);
+        FillReadAheadFileFunctions(&functions, &m_windowsFunctions);
         m_handle = unzOpen2_64(path, &functions);
     }
     ~ZipReader() {
@@ -41,6 +46,7 @@ public:
     unzFile get() const { return m_handle; }
 
 private:
+    zlib_filefunc64_def m_windowsFunctions;
     unzFile m_handle = nullptr;
 };
 
@@ -60,6 +66,8 @@ public:
     }
     FILE* get() const { return m_file; }
     // The explicit flush: some C runtimes lose a failed flush inside fclose.
+    bool Flush() { return fflush(m_file) == 0; }
+    HANDLE Handle() const { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file))); }
     bool Close() {
         FILE* file = m_file;
         m_file = nullptr;
@@ -84,6 +92,16 @@ public:
 private:
     const wchar_t* m_path;
 };
+
+// Creation and last-write time from the entry's local DOS date and time; the
+// last-access time is left as it is.
+void SetOpenFileDate(HANDLE file, uint32_t dosDateTime) {
+    FILETIME local;
+    FILETIME utc;
+    if (!DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &local)) return;
+    if (!LocalFileTimeToFileTime(&local, &utc)) return;
+    SetFileTime(file, &utc, nullptr, &utc);
+}
 
 bool IsSeparator(wchar_t c) {
     return c == L'/' || c == L'\\';
@@ -161,8 +179,7 @@ bool NameHasIconLibrary(const char* name) {
 
 // Copies the open entry into a file; kEntryOk only when every byte of the
 // entry arrived on disk and minizip confirmed its checksum.
-int CopyEntry(unzFile archive, const unz_file_info64& info, const wchar_t* wideName,
-              OutputFile& output, char* buffer) {
+int CopyEntry(unzFile archive, const unz_file_info64& info, OutputFile& output, char* buffer) {
     int result = kEntryOk;
     ZPOS64_T copied = 0;
     for (;;) {
@@ -179,12 +196,15 @@ int CopyEntry(unzFile archive, const unz_file_info64& info, const wchar_t* wideN
         }
         copied += static_cast<ZPOS64_T>(read);
     }
-    if (!output.Close() && result == kEntryOk) result = kEntryFailed;
+    if (!output.Flush() && result == kEntryOk) result = kEntryFailed;
     // minizip checks the checksum only when the whole announced size was
     // inflated; data that ends early would otherwise pass unnoticed.
     if (result == kEntryOk && copied != info.uncompressed_size) result = kEntryFailed;
+    // The times go on through the handle that wrote the data: opening every
+    // file a second time by name costs more than writing a small one.
+    if (result == kEntryOk) SetOpenFileDate(output.Handle(), static_cast<uint32_t>(info.dosDate));
+    if (!output.Close() && result == kEntryOk) result = kEntryFailed;
     if (result == kEntryOk) {
-        SetFileDateFromEntry(wideName, static_cast<uint32_t>(info.dosDate));
         int closed = unzCloseCurrentFile(archive);
         if (closed != UNZ_OK) result = closed;
     } else {
@@ -258,8 +278,8 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
         unzCloseCurrentFile(archive);
         return Outcome::Missing;
     }
-    return CopyEntry(archive, info, wideName, output, buffer.get()) == kEntryOk ? Outcome::Done
-                                                                               : Outcome::Broken;
+    return CopyEntry(archive, info, output, buffer.get()) == kEntryOk ? Outcome::Done
+                                                                     : Outcome::Broken;
 }
 
 // minizip walks as many entries as the end record counts. A damaged count
@@ -339,13 +359,7 @@ void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime) {
     FileHandle file(CreateFileW(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 0, nullptr));
     if (!file) return;
-    FILETIME lastAccess;
-    bool haveAccess = GetFileTime(file.Get(), nullptr, &lastAccess, nullptr) != 0;
-    FILETIME local;
-    FILETIME utc;
-    if (!DosDateTimeToFileTime(HIWORD(dosDateTime), LOWORD(dosDateTime), &local)) return;
-    if (!LocalFileTimeToFileTime(&local, &utc)) return;
-    SetFileTime(file.Get(), &utc, haveAccess ? &lastAccess : nullptr, &utc);
+    SetOpenFileDate(file.Get(), dosDateTime);
 }
 
 int MakeParentDirectories(const wchar_t* relativePath) {
