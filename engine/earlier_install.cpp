@@ -126,12 +126,12 @@ int ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* co
         return 0;
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(fixedPtr);
 
-    // "%d.%d%d": the product version's major and minor, then the file
+    // "%u.%u%u": the product version's major and minor, then the file
     // version's third part.
-    const std::wstring text = std::to_wstring(HIWORD(fixed->dwProductVersionMS)) + L"." +
-                              std::to_wstring(LOWORD(fixed->dwProductVersionMS)) +
-                              std::to_wstring(HIWORD(fixed->dwFileVersionLS));
-    CopyText(version, kVersionTextChars, text.c_str());
+    FormatText(version, kVersionTextChars, L"%u.%u%u",
+               static_cast<unsigned>(HIWORD(fixed->dwProductVersionMS)),
+               static_cast<unsigned>(LOWORD(fixed->dwProductVersionMS)),
+               static_cast<unsigned>(HIWORD(fixed->dwFileVersionLS)));
 
     if (company && companyChars > 0) {
         company[0] = L'\0';

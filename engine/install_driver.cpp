@@ -17,6 +17,7 @@
 #include "resource.h"
 #include "settings_file.h"
 #include "text_buffer.h"
+#include "version_number.h"
 
 namespace {
 
@@ -67,11 +68,7 @@ int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, 
 // The version text as a number in single precision, the way the icon
 // library's versions have always been compared: "4.30" gives 4300.
 int VersionTimesThousand(const wchar_t* version) {
-    char narrow[64] = {};
-    if (!WideCharToMultiByte(CP_ACP, 0, version, -1, narrow, sizeof narrow - 1, nullptr, nullptr)) {
-        narrow[0] = '\0';
-    }
-    float value = strtof(narrow, nullptr);
+    float value = VersionTextValue(version);
     // Stored through memory so that the product is rounded to single
     // precision even where the FPU computes in extended precision.
     volatile float product = value * 1000.0f;

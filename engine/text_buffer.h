@@ -1,6 +1,7 @@
 // Bounded copying into the fixed wide-character buffers the setup passes around.
 #pragma once
 
+#include <cstdarg>
 #include <cwchar>
 
 // Copies src into dst (dstChars characters including the terminator), cutting
@@ -28,4 +29,18 @@ inline bool AppendText(wchar_t* dst, size_t dstChars, const wchar_t* src) {
     const size_t used = wcsnlen(dst, dstChars);
     if (used >= dstChars) return false;
     return CopyText(dst + used, dstChars - used, src);
+}
+
+// Formats into dst with the system C library's formatting (msvcrt's, which
+// keeps the runtime's own printf out of the programs; "%s" takes a wide
+// string), cutting what does not fit. Returns false when the text was cut or
+// could not be formatted. dst is always terminated.
+inline bool FormatText(wchar_t* dst, size_t dstChars, const wchar_t* format, ...) {
+    if (!dst || dstChars == 0) return false;
+    va_list args;
+    va_start(args, format);
+    const int written = _vsnwprintf(dst, dstChars - 1, format, args);
+    va_end(args);
+    dst[dstChars - 1] = L'\0';
+    return written >= 0;
 }

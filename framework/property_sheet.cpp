@@ -1,7 +1,7 @@
 #include "property_sheet.h"
 
 #include <cwchar>
-#include <stdexcept>
+#include <cstdlib>
 
 namespace {
 
@@ -159,7 +159,9 @@ void CPropertySheet::RemoveAllPages() {
 
 CPropertyPage* CPropertySheet::GetPage(int index) const {
     if (index < 0 || index >= GetPageCount()) {
-        throw std::out_of_range("property sheet page index");
+        // Nothing catches a bad index: end the program as an uncaught
+        // exception would.
+        std::abort();
     }
     return m_pages[static_cast<size_t>(index)];
 }

@@ -70,7 +70,7 @@ public:
     void AddPage(CPropertyPage* page);
     void RemoveAllPages();
     int GetPageCount() const { return static_cast<int>(m_pages.size()); }
-    // A page index outside the sheet is a program error: std::out_of_range.
+    // A page index outside the sheet is a program error: the program aborts.
     CPropertyPage* GetPage(int index) const;
     int GetPageIndex(const CPropertyPage* page) const;
     // Index of the page that is active, or being created and activated.

@@ -46,7 +46,7 @@ std::wstring Quoted(const std::wstring& path) {
 
 std::wstring VersionText() {
     wchar_t text[16];
-    std::swprintf(text, sizeof(text) / sizeof(text[0]), L"%d.%d", kVersionMajor, kVersionMinor);
+    FormatText(text, sizeof(text) / sizeof(text[0]), L"%d.%d", kVersionMajor, kVersionMinor);
     return text;
 }
 

@@ -163,8 +163,8 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers) {
     };
 
     wchar_t versionLink[64];
-    std::swprintf(versionLink, sizeof(versionLink) / sizeof(versionLink[0]), L"Pixolum %d.%2d.lnk",
-                  kVersionMajor, kVersionMinor);
+    FormatText(versionLink, sizeof(versionLink) / sizeof(versionLink[0]), L"Pixolum %d.%2d.lnk",
+               kVersionMajor, kVersionMinor);
     link(versionLink, viewer, nullptr, nullptr, 0);
     removeOldVersionLink(L"4.70");
     removeOldVersionLink(L"4.67");

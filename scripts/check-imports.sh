@@ -5,7 +5,11 @@
 # function that XP lacks. Wine exports the newer functions even in XP mode,
 # so only the import table tells.
 #
-#   check-imports.sh PROGRAM [EXTRA_ALLOWED_DLL...]
+#   check-imports.sh PROGRAM [EXTRA_ALLOWED_DLL...] [--delay=LIST...]
+#
+# A LIST names a program's delay-loaded functions ("dll|function" per line,
+# made by the build): they are checked the same way, and the program must not
+# import their DLL at start-up as well.
 #
 # OBJDUMP overrides the objdump to use (default i686-w64-mingw32-objdump).
 set -uo pipefail
@@ -18,7 +22,9 @@ program=$1; shift
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 
 allowed="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comdlg32 msvcrt"
+delay_lists=()
 for extra in "$@"; do
+  if [[ $extra == --delay=* ]]; then delay_lists+=("${extra#--delay=}"); continue; fi
   extra=${extra,,}
   allowed="$allowed ${extra%.dll}"
 done
@@ -51,6 +57,17 @@ imports=$(awk '
   /^[ \t]*$/ { dll = "" ; next }
   dll != "" && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ && NF >= 3 { print dll "|" $3 }
 ' <<<"$dump")
+
+# The delay-loaded functions join the list; their DLLs must not also be
+# imported at start-up.
+for list in "${delay_lists[@]}"; do
+  [ -s "$list" ] || { echo "check-imports: no delay-load list $list" >&2; exit 2; }
+  dll=$(head -n1 "$list" | cut -d'|' -f1)
+  if grep -qix "$dll|" <<<"$imports"; then
+    fail "imports $dll at start-up, which should be loaded on first use"
+  fi
+  imports+=$'\n'"$dll|"$'\n'"$(cat "$list")"
+done
 
 dll_count=0
 function_count=0
