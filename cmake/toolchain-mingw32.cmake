@@ -1,15 +1,7 @@
 # Cross-compiles 32-bit Windows programs with Debian's mingw-w64.
 # The win32 thread model keeps the programs free of imports that Windows XP
 # lacks (the posix runtime pulls in GetTickCount64).
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(PX_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${PX_MINGW_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${PX_MINGW_PREFIX}-g++-win32)
-set(CMAKE_RC_COMPILER  ${PX_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${PX_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+set(PX_MINGW_THREADS win32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

@@ -163,12 +163,12 @@ int RegisterApplication(int associationsConfirmed, int associationsRequested,
     if (startMenuGroup) CreateStartMenuGroup(folder.c_str(), allUsers);
     const std::wstring viewer = folder + kViewerExe;
     if (desktopShortcut) {
-        CreateDesktopLink(viewer.c_str(), L"Pixolum.lnk", nullptr, L"Pixolum - Bildbetrachter",
+        CreateDesktopLink(viewer.c_str(), kViewerDesktopLink, nullptr, L"Pixolum - Bildbetrachter",
                           nullptr, 0, allUsers);
     }
     const std::wstring openCommand = Quoted(viewer) + L" \"%1\"";
     if (thumbnailsShortcut) {
-        CreateDesktopLink(viewer.c_str(), L"Pixolum Thumbnails.lnk", viewer.c_str(),
+        CreateDesktopLink(viewer.c_str(), kThumbnailsDesktopLink, viewer.c_str(),
                           L"Pixolum - Thumbnails", L"/thumbs", 7, allUsers);
         if (isNt6) WriteFolderVerbs(openCommand + L" /thumbs");
     }

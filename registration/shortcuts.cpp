@@ -8,64 +8,13 @@
 #include <cwchar>
 #include <string>
 
+#include "com_ptr.h"
 #include "install_options.h"
 #include "path_utils.h"
 #include "text_buffer.h"
 #include "version_probe.h"
 
 namespace {
-
-// COM for the span of one link. Only a successful CoInitialize (S_OK or
-// S_FALSE) is balanced: after RPC_E_CHANGED_MODE the thread already lives in
-// another apartment, the link is still made there, and an extra
-// CoUninitialize would tear down the caller's COM.
-class ComScope {
-public:
-    ComScope() : m_hr(CoInitialize(nullptr)) {}
-    ~ComScope() {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_hr;
-};
-
-// One interface pointer, released when it goes out of scope.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ComRef(ComRef&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    ComRef& operator=(ComRef&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_p = other.m_p;
-            other.m_p = nullptr;
-        }
-        return *this;
-    }
-
-    void Reset() {
-        if (m_p) {
-            m_p->Release();
-            m_p = nullptr;
-        }
-    }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    void** PutVoid() {
-        Reset();
-        return reinterpret_cast<void**>(&m_p);
-    }
-
-private:
-    T* m_p = nullptr;
-};
 
 // An item-id list the shell allocated for us.
 class ItemIdList {
@@ -112,6 +61,10 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
 
 }  // namespace
 
+bool FormatVersionLinkName(wchar_t* buffer, size_t chars) {
+    return FormatText(buffer, chars, L"Pixolum %d.%2d.lnk", kVersionMajor, kVersionMinor);
+}
+
 int GetSpecialFolderPath(wchar_t* buffer, int csidl) {
     buffer[0] = L'\0';
     bool found = false;
@@ -153,29 +106,24 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers) {
 
     const std::wstring folder(installFolder);
     const std::wstring viewer = folder + L"pixo32.exe";
-    auto link = [&](const wchar_t* name, const std::wstring& target, const wchar_t* arguments,
-                    const wchar_t* iconFile, int iconIndex) {
-        return CreateLinkInFolder(group, name, target.c_str(), arguments, iconFile, iconIndex);
-    };
     auto removeOldVersionLink = [&](const wchar_t* version) {
         const std::wstring old = std::wstring(group) + L"Pixolum " + version + L".lnk";
         DeleteFileW(old.c_str());
     };
 
-    wchar_t versionLink[64];
-    FormatText(versionLink, sizeof(versionLink) / sizeof(versionLink[0]), L"Pixolum %d.%2d.lnk",
-               kVersionMajor, kVersionMinor);
-    link(versionLink, viewer, nullptr, nullptr, 0);
+    wchar_t versionLink[kVersionLinkChars];
+    FormatVersionLinkName(versionLink, kVersionLinkChars);
+    CreateLinkInFolder(group, versionLink, viewer.c_str(), nullptr, nullptr, 0);
     removeOldVersionLink(L"4.70");
     removeOldVersionLink(L"4.67");
-    link(L"Pixolum - Thumbnails.lnk", viewer, L"/thumbs", viewer.c_str(), 7);
-    if (GetWindowsVersionCode() != 8) {
-        link(L"Pixolum deinstallieren.lnk", folder + L"px_uninstall.exe", nullptr, nullptr, 0);
+    int result = 0;
+    for (const GroupLink& link : kGroupLinks) {
+        // Windows 8 and 8.1 list programs by their links: no uninstall link there.
+        if (link.isUninstaller && GetWindowsVersionCode() == 8) continue;
+        const std::wstring target = folder + link.file;
+        result = CreateLinkInFolder(group, link.name, target.c_str(), link.arguments,
+                                    link.viewerIconIndex >= 0 ? viewer.c_str() : nullptr,
+                                    link.viewerIconIndex >= 0 ? link.viewerIconIndex : 0);
     }
-    link(L"Über Pixolum.lnk", folder + L"p_about.txt", nullptr, nullptr, 0);
-    link(L"Was ist neu.lnk", folder + L"p_changes.txt", nullptr, nullptr, 0);
-    link(L"Kommandozeilen-Optionen.lnk", folder + L"p_options.txt", nullptr, nullptr, 0);
-    link(L"Verfügbare PlugIns.lnk", folder + L"p_plugins.txt", nullptr, nullptr, 0);
-    link(L"Verfügbare Sprachen.lnk", folder + L"p_languages.txt", nullptr, nullptr, 0);
-    return link(L"Pixolum Hilfe.lnk", folder + L"help\\pixo32_deutsch.chm", nullptr, nullptr, 0);
+    return result;
 }

@@ -7,60 +7,12 @@
 
 #include <cwchar>
 
+#include "com_ptr.h"
 #include "install_options.h"
 #include "shortcuts.h"
 #include "uninstall_paths.h"
 
 namespace {
-
-// COM for the span of one link; balanced only when CoInitialize succeeded.
-class ComScope {
-public:
-    ComScope() : m_hr(CoInitialize(nullptr)) {}
-    ~ComScope() {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_hr;
-};
-
-// One interface pointer, released when it goes out of scope.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (m_p) m_p->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ComRef(ComRef&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    ComRef& operator=(ComRef&&) = delete;
-
-    T* operator->() const { return m_p; }
-    void** PutVoid() { return reinterpret_cast<void**>(&m_p); }
-
-private:
-    T* m_p = nullptr;
-};
-
-// The links of the group, as the setup names them.
-std::wstring VersionLinkName() {
-    wchar_t name[64];
-    std::swprintf(name, sizeof(name) / sizeof(name[0]), L"Pixolum %d.%2d.lnk", kVersionMajor,
-                  kVersionMinor);
-    return name;
-}
-
-constexpr const wchar_t* kGroupLinks[] = {
-    L"Pixolum - Thumbnails.lnk", L"Pixolum deinstallieren.lnk", L"Über Pixolum.lnk",
-    L"Was ist neu.lnk",          L"Kommandozeilen-Optionen.lnk", L"Verfügbare PlugIns.lnk",
-    L"Verfügbare Sprachen.lnk",  L"Pixolum Hilfe.lnk",
-};
-constexpr const wchar_t* kDesktopLinks[] = {L"Pixolum.lnk", L"Pixolum Thumbnails.lnk"};
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -106,13 +58,19 @@ void RemoveLinks(const std::wstring& installFolder, RemovalReport& report) {
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
         const std::wstring group = SpecialFolder(csidl) + L"Pixolum\\";
         if (!Exists(group)) continue;
-        RemoveOurLink(group + VersionLinkName(), installFolder, longFolder, report);
-        for (const wchar_t* name : kGroupLinks) RemoveOurLink(group + name, installFolder, longFolder, report);
+        wchar_t versionLink[kVersionLinkChars];
+        FormatVersionLinkName(versionLink, kVersionLinkChars);
+        RemoveOurLink(group + versionLink, installFolder, longFolder, report);
+        for (const GroupLink& link : kGroupLinks) {
+            RemoveOurLink(group + link.name, installFolder, longFolder, report);
+        }
         // Links the user put into the group keep it.
         RemoveDirectoryW(group.c_str());
     }
     for (int csidl : {CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY}) {
         const std::wstring desktop = SpecialFolder(csidl);
-        for (const wchar_t* name : kDesktopLinks) RemoveOurLink(desktop + name, installFolder, longFolder, report);
+        for (const wchar_t* name : {kViewerDesktopLink, kThumbnailsDesktopLink}) {
+            RemoveOurLink(desktop + name, installFolder, longFolder, report);
+        }
     }
 }
