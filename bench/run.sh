@@ -45,6 +45,10 @@ $gcc -O2 -mwindows -o "$bench/bin/trivial.exe" "$src/bench/programs/trivial.c"
 x86_64-w64-mingw32-windres "$src/bench/programs/minimal_dialog.rc" -O coff -o "$bench/bin/minimal_dialog.res.o"
 $gcc -O2 -mwindows -o "$bench/bin/minimal_dialog.exe" "$src/bench/programs/minimal_dialog.c" \
   "$bench/bin/minimal_dialog.res.o"
+x86_64-w64-mingw32-windres --include-dir "$src/resources" "$src/bench/programs/minimal_wizard.rc" -O coff \
+  -o "$bench/bin/minimal_wizard.res.o"
+$gcc -O2 -municode -mwindows -o "$bench/bin/minimal_wizard.exe" "$src/bench/programs/minimal_wizard.c" \
+  "$bench/bin/minimal_wizard.res.o" -lcomctl32
 $gcc -O2 -municode -o "$bench/bin/startup_probe.exe" "$src/bench/programs/startup_probe.c"
 
 # --- setup (b): a generated payload of 320 MB in 2,435 files -----------------
@@ -124,8 +128,8 @@ cat >"$bench/startup.sh" <<EOF
 export WINEPREFIX=$gui_prefix WINEDEBUG=-all WINEDLLOVERRIDES="$WINEDLLOVERRIDES"
 wineserver -p
 wine wineboot </dev/null >/dev/null 2>&1
-for i in \$(seq 0 $runs); do
-  for program in "$twin" "$bench/bin/minimal_dialog.exe"; do
+for i in \$(seq 0 $((runs * 3))); do
+  for program in "$twin" "$bench/bin/minimal_dialog.exe" "$bench/bin/minimal_wizard.exe"; do
     ms=\$(wine "$bench/bin/startup_probe.exe" "\$(winepath -w "\$program")" </dev/null 2>/dev/null | tr -d '\r')
     [ "\$i" -gt 0 ] && echo "\$(basename "\$program") \$ms"
   done

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <objbase.h>
+#include <shlobj.h>
 
 // Only a successful CoInitialize (S_OK or S_FALSE) is balanced: after
 // RPC_E_CHANGED_MODE the thread already lives in another apartment, the work
@@ -54,4 +55,20 @@ public:
 
 private:
     T* m_p = nullptr;
+};
+
+// An item-id list the shell allocated for us.
+class ItemIdList {
+public:
+    ItemIdList() = default;
+    explicit ItemIdList(LPITEMIDLIST list) : m_pidl(list) {}
+    ~ItemIdList() { CoTaskMemFree(m_pidl); }
+    ItemIdList(const ItemIdList&) = delete;
+    ItemIdList& operator=(const ItemIdList&) = delete;
+
+    LPITEMIDLIST* Put() { return &m_pidl; }
+    LPCITEMIDLIST Get() const { return m_pidl; }
+
+private:
+    LPITEMIDLIST m_pidl = nullptr;
 };

@@ -16,21 +16,6 @@
 
 namespace {
 
-// An item-id list the shell allocated for us.
-class ItemIdList {
-public:
-    ItemIdList() = default;
-    ~ItemIdList() { CoTaskMemFree(m_pidl); }
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-
-    LPITEMIDLIST* Put() { return &m_pidl; }
-    LPCITEMIDLIST Get() const { return m_pidl; }
-
-private:
-    LPITEMIDLIST m_pidl = nullptr;
-};
-
 bool FitsPath(const std::wstring& path) {
     return path.size() < static_cast<size_t>(kPathChars);
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "com_ptr.h"
 #include "earlier_install.h"
 #include "install_options.h"
 #include "path_utils.h"
@@ -17,33 +18,6 @@
 #include "wiz_sheet.h"
 
 namespace {
-
-// COM for the shell's folder dialog, released only when it was taken.
-class ComInit {
-public:
-    ComInit() : m_bInitialised(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComInit() {
-        if (m_bInitialised) CoUninitialize();
-    }
-    ComInit(const ComInit&) = delete;
-    ComInit& operator=(const ComInit&) = delete;
-
-private:
-    bool m_bInitialised;
-};
-
-// An item id list the shell allocated for us.
-class ItemIdList {
-public:
-    explicit ItemIdList(LPITEMIDLIST list) : m_pList(list) {}
-    ~ItemIdList() { CoTaskMemFree(m_pList); }
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-    LPCITEMIDLIST Get() const { return m_pList; }
-
-private:
-    LPITEMIDLIST m_pList;
-};
 
 int CALLBACK BrowseCallback(HWND dialog, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED) {
@@ -72,7 +46,7 @@ BOOL BrowseForTargetFolder(HINSTANCE resources, HWND owner, wchar_t* path) {
     info.lParam = reinterpret_cast<LPARAM>(path);
 
     // The shell documents the folder dialog as needing COM on the thread.
-    ComInit com;
+    ComScope com;
     LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
     if (!chosen) return FALSE;
     ItemIdList item(chosen);
