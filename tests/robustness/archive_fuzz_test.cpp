@@ -21,6 +21,7 @@
 
 #include "extraction.h"
 #include "fuzz_support.h"
+#include "test_support.h"
 
 using pxfuzz::Rng;
 
@@ -213,18 +214,6 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
-    char chunk[65536];
-    DWORD n = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &n, nullptr) && n > 0) bytes.append(chunk, n);
-    CloseHandle(file);
-    return bytes;
-}
-
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -232,26 +221,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
               written == bytes.size();
     return CloseHandle(file) && ok;
-}
-
-void RemoveTree(const std::wstring& folder, bool removeSelf) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = folder + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child + L"\\", true);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    if (removeSelf) RemoveDirectoryW(folder.c_str());
 }
 
 // One line per entry of a folder (not recursive): name, kind, size and
@@ -382,7 +351,7 @@ protected:
         GetTempPathW(MAX_PATH + 1, temp);
         m_temp = WithBackslash(temp);
         m_base = m_temp + L"px_archive_fuzz\\";
-        RemoveTree(m_base, true);
+        pxtest::RemoveTree(m_base);
         ASSERT_TRUE(CreateDirectoryW(m_base.c_str(), nullptr));
         m_root = m_base + L"run\\";
         m_target = m_root + L"Ziel\\";
@@ -404,7 +373,7 @@ protected:
 
     void TearDown() override {
         SetCurrentDirectoryW(m_temp.c_str());
-        RemoveTree(m_base, true);
+        pxtest::RemoveTree(m_base);
     }
 
     // The state outside the target: the sentinel folder with its file, the
@@ -415,7 +384,7 @@ protected:
             for (const std::string& l : lines) state.push_back(Utf8(folder) + "|" + l);
         };
         add(m_sentinel, Listing(m_sentinel));
-        state.push_back("wache.txt=" + ReadFileBytes(m_sentinel + L"wache.txt"));
+        state.push_back("wache.txt=" + pxtest::ReadBytes(m_sentinel + L"wache.txt"));
         add(m_root, Listing(m_root));
         std::vector<std::string> base = Listing(m_base);
         // The archive itself changes with every run.
@@ -470,7 +439,8 @@ protected:
         }
         // Whatever TakeFiles could not remove (a read-only file) goes here.
         const DWORD t3 = GetTickCount();
-        RemoveTree(m_target, false);
+        pxtest::RemoveTree(m_target);
+        CreateDirectoryW(m_target.c_str(), nullptr);
         m_msCheck += t3 - t2;
         m_msClean += GetTickCount() - t3;
         return problem;
@@ -608,6 +578,19 @@ protected:
         }
     }
 
+    // The payload with one entry renamed: refused (never 0) and nothing
+    // written outside the target.
+    void ExpectRefusedWhenRenamed(const std::string& original, const std::string& renamed) {
+        std::vector<Entry> entries = m_layout.entries;
+        for (Entry& e : entries) {
+            if (e.name == original) e.name = renamed;
+        }
+        int result = -2;
+        std::string problem = Check(BuildZip(entries), result);
+        EXPECT_EQ(problem, "") << original << " stored as " << Printable(renamed);
+        EXPECT_NE(result, 0) << original << " stored as " << Printable(renamed);
+    }
+
     std::string m_payload;
     Layout m_layout;
     std::vector<std::string> m_expected;
@@ -676,16 +659,7 @@ TEST_F(ArchiveFuzz, DamagedPayloadsNeverEscapeTheTargetAndNeverSucceedIncomplete
 // refused (the archive counts as corrupt) and nothing written outside.
 TEST_F(ArchiveFuzz, EveryEscapingNameIsRefused) {
     m_outside = Outside();
-    for (const char* escaping : kEscapingNames) {
-        std::vector<Entry> entries = m_layout.entries;
-        for (Entry& e : entries) {
-            if (e.name == "p_about.txt") e.name = escaping;
-        }
-        int result = -2;
-        std::string problem = Check(BuildZip(entries), result);
-        EXPECT_EQ(problem, "") << "p_about.txt stored as " << escaping;
-        EXPECT_NE(result, 0) << "p_about.txt stored as " << escaping;
-    }
+    for (const char* escaping : kEscapingNames) ExpectRefusedWhenRenamed("p_about.txt", escaping);
 }
 
 // The faults the mutations found, one input each, so that a report names them.
@@ -694,16 +668,17 @@ TEST_F(ArchiveFuzz, EveryEscapingNameIsRefused) {
 // its bytes are lost while the installation reports success.
 TEST_F(ArchiveFuzz, EntriesNamedLikeDevicesAreNotReportedAsWritten) {
     m_outside = Outside();
-    for (const char* device : {"NUL", "nul.txt", "Help/NUL", "Plugins/nul.dll"}) {
-        std::vector<Entry> entries = m_layout.entries;
-        for (Entry& e : entries) {
-            if (e.name == "p_about.txt") e.name = device;
-        }
-        int result = -2;
-        std::string problem = Check(BuildZip(entries), result);
-        EXPECT_EQ(problem, "") << "p_about.txt stored as " << device;
-        EXPECT_NE(result, 0) << "p_about.txt stored as " << device;
+    for (const char* device : {"NUL", "nul.txt", "Help/NUL", "Plugins/nul.dll", "COM1 .dll"}) {
+        ExpectRefusedWhenRenamed("p_about.txt", device);
     }
+}
+
+// A NUL inside a stored name cuts it short: the entry lands on another
+// entry's file. A folder name on an entry with data loses the file.
+TEST_F(ArchiveFuzz, NamesThatHideAnotherFileAreRefused) {
+    m_outside = Outside();
+    ExpectRefusedWhenRenamed("p_languages.txt", std::string("pixo32.exe\0../../px_escape.txt", 30));
+    ExpectRefusedWhenRenamed("Plugins/Icons.dll", "Plugins/");
 }
 
 // An end record that counts fewer entries than its central directory holds
