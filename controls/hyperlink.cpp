@@ -8,6 +8,7 @@
 #include "link_command.h"
 #include "link_geometry.h"
 #include "reg_key.h"
+#include "shell_api.h"
 #include "text_buffer.h"
 #include "win_handles.h"
 
@@ -190,7 +191,7 @@ bool CHyperLink::OnEraseBkgnd(WPARAM wParam, LPARAM, LRESULT& result) {
 
 int CHyperLink::OpenLinkTarget(const wchar_t* target, int showCommand) {
     const int shellResult = static_cast<int>(reinterpret_cast<INT_PTR>(
-        ShellExecuteW(GetDesktopWindow(), L"open", target, nullptr, nullptr, showCommand)));
+        lazy::ShellExecuteW(GetDesktopWindow(), L"open", target, nullptr, nullptr, showCommand)));
     if (shellResult > 32) return shellResult;
 
     // Fallback: the open command of the class that handles web pages. Values

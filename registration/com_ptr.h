@@ -5,15 +5,17 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "shell_api.h"
+
 // Only a successful CoInitialize (S_OK or S_FALSE) is balanced: after
 // RPC_E_CHANGED_MODE the thread already lives in another apartment, the work
 // is still done there, and an extra CoUninitialize would tear down the
 // caller's COM.
 class ComScope {
 public:
-    ComScope() : m_hr(CoInitialize(nullptr)) {}
+    ComScope() : m_hr(lazy::CoInitialize(nullptr)) {}
     ~ComScope() {
-        if (SUCCEEDED(m_hr)) CoUninitialize();
+        if (SUCCEEDED(m_hr)) lazy::CoUninitialize();
     }
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
@@ -62,7 +64,7 @@ class ItemIdList {
 public:
     ItemIdList() = default;
     explicit ItemIdList(LPITEMIDLIST list) : m_pidl(list) {}
-    ~ItemIdList() { CoTaskMemFree(m_pidl); }
+    ~ItemIdList() { lazy::CoTaskMemFree(m_pidl); }
     ItemIdList(const ItemIdList&) = delete;
     ItemIdList& operator=(const ItemIdList&) = delete;
 

@@ -11,6 +11,7 @@
 #include "path_utils.h"
 #include "reg_key.h"
 #include "reg_values.h"
+#include "shell_api.h"
 #include "shortcuts.h"
 #include "text_buffer.h"
 #include "version_probe.h"
@@ -189,7 +190,7 @@ int RegisterApplication(int associationsConfirmed, int associationsRequested,
         if (associationsRequested && associationsConfirmed) {
             if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions();
             SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
-            SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
+            lazy::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
         }
     }
     return 1;

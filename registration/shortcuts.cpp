@@ -32,7 +32,7 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
     ComScope com;
     ComRef<IShellLinkW> link;
     ComRef<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+    if (FAILED(lazy::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.PutVoid())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) {
         return 0;
@@ -54,8 +54,8 @@ int GetSpecialFolderPath(wchar_t* buffer, int csidl) {
     buffer[0] = L'\0';
     bool found = false;
     ItemIdList pidl;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(GetActiveWindow(), csidl, pidl.Put()))) {
-        found = SHGetPathFromIDListW(pidl.Get(), buffer) != FALSE;
+    if (SUCCEEDED(lazy::SHGetSpecialFolderLocation(GetActiveWindow(), csidl, pidl.Put()))) {
+        found = lazy::SHGetPathFromIDListW(pidl.Get(), buffer) != FALSE;
     }
     // A folder the shell does not know (or a virtual one without a path)
     // falls back to the Windows folder, so the links still land somewhere.

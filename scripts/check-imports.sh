@@ -5,11 +5,10 @@
 # function that XP lacks. Wine exports the newer functions even in XP mode,
 # so only the import table tells.
 #
-#   check-imports.sh PROGRAM [EXTRA_ALLOWED_DLL...] [--delay=LIST...]
+#   check-imports.sh PROGRAM [EXTRA_ALLOWED_DLL...] [--not-at-start=DLL...]
 #
-# A LIST names a program's delay-loaded functions ("dll|function" per line,
-# made by the build): they are checked the same way, and the program must not
-# import their DLL at start-up as well.
+# --not-at-start names a system DLL the program loads itself on first use:
+# importing it at start-up fails the check.
 #
 # OBJDUMP overrides the objdump to use (default i686-w64-mingw32-objdump).
 set -uo pipefail
@@ -22,9 +21,9 @@ program=$1; shift
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 
 allowed="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comdlg32 msvcrt"
-delay_lists=()
+not_at_start=()
 for extra in "$@"; do
-  if [[ $extra == --delay=* ]]; then delay_lists+=("${extra#--delay=}"); continue; fi
+  if [[ $extra == --not-at-start=* ]]; then extra=${extra#--not-at-start=}; not_at_start+=("${extra,,}"); continue; fi
   extra=${extra,,}
   allowed="$allowed ${extra%.dll}"
 done
@@ -58,15 +57,10 @@ imports=$(awk '
   dll != "" && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ && NF >= 3 { print dll "|" $3 }
 ' <<<"$dump")
 
-# The delay-loaded functions join the list; their DLLs must not also be
-# imported at start-up.
-for list in "${delay_lists[@]}"; do
-  [ -s "$list" ] || { echo "check-imports: no delay-load list $list" >&2; exit 2; }
-  dll=$(head -n1 "$list" | cut -d'|' -f1)
-  if grep -qix "$dll|" <<<"$imports"; then
-    fail "imports $dll at start-up, which should be loaded on first use"
+for dll in "${not_at_start[@]}"; do
+  if grep -qix "${dll%.dll}.dll|" <<<"$imports"; then
+    fail "imports ${dll%.dll}.dll at start-up, which it should load on first use"
   fi
-  imports+=$'\n'"$dll|"$'\n'"$(cat "$list")"
 done
 
 dll_count=0

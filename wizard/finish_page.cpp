@@ -7,6 +7,7 @@
 #include "install_options.h"
 #include "resource.h"
 #include "resource_text.h"
+#include "shell_api.h"
 #include "site_address.h"
 #include "text_buffer.h"
 #include "wiz_page.h"
@@ -46,7 +47,7 @@ void CWizPropertySheet::RunFinishActions() {
     HWND finished = WizPage(kFinishedPage)->m_hWnd;
     if (IsDlgButtonChecked(finished, IDC_OPEN_FAQ) == BST_CHECKED) {
         const std::wstring faq = ProductSitePage(L"faq.htm");
-        ShellExecuteW(GetDesktopWindow(), L"open", faq.c_str(), nullptr, L"", SW_SHOW);
+        lazy::ShellExecuteW(GetDesktopWindow(), L"open", faq.c_str(), nullptr, L"", SW_SHOW);
     }
     if (IsDlgButtonChecked(finished, IDC_START_VIEWER) == BST_CHECKED) {
         // The folder as the welcome page shows it, blanks and all.
@@ -54,7 +55,7 @@ void CWizPropertySheet::RunFinishActions() {
         GetDlgItemTextW(WizPage(kWelcomePage)->m_hWnd, IDC_TARGET_FOLDER, folder, kPathChars);
         wchar_t viewer[kPathChars] = {};
         if (ViewerPathIn(folder, viewer)) {
-            ShellExecuteW(GetActiveWindow(), L"open", viewer, L"", nullptr, SW_SHOW);
+            lazy::ShellExecuteW(GetActiveWindow(), L"open", viewer, L"", nullptr, SW_SHOW);
             Sleep(50);
             BringViewerToFront();
         }

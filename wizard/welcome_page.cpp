@@ -11,6 +11,7 @@
 #include "path_utils.h"
 #include "resource.h"
 #include "resource_text.h"
+#include "shell_api.h"
 #include "site_address.h"
 #include "text_buffer.h"
 #include "welcome_rules.h"
@@ -47,11 +48,11 @@ BOOL BrowseForTargetFolder(HINSTANCE resources, HWND owner, wchar_t* path) {
 
     // The shell documents the folder dialog as needing COM on the thread.
     ComScope com;
-    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
+    LPITEMIDLIST chosen = lazy::SHBrowseForFolderW(&info);
     if (!chosen) return FALSE;
     ItemIdList item(chosen);
     wchar_t folder[MAX_PATH] = {};
-    if (!SHGetPathFromIDListW(item.Get(), folder)) return FALSE;
+    if (!lazy::SHGetPathFromIDListW(item.Get(), folder)) return FALSE;
     folder[MAX_PATH - 1] = L'\0';
     CopyText(path, kPathChars, folder);
     AppendBackslash(path);
