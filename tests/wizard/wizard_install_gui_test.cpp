@@ -36,6 +36,7 @@ const std::wstring kCannotCreate =
     L"Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte und "
     L"System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu erstellen.";
 const std::wstring kFaqAddress = L"https://www.pixolum.example/faq.htm";
+const std::wstring kEulaAddress = L"https://www.pixolum.example/eula.htm";
 constexpr int kInstallWaitMs = 90000;
 
 // Controls of the pages.
@@ -248,9 +249,13 @@ protected:
                              << testing::PrintToString(
                                     MessageBoxText(FindMessageBox(m_setup.Id())));
     }
-    // Presses "&Fertig stellen" and waits for the setup to end.
-    void Finish() {
-        ClickItem(m_sheet, IDCANCEL);
+    // Presses "&Fertig stellen", or types keys, and waits for the setup to end.
+    void Finish(const char* keys = nullptr) {
+        if (keys) {
+            ASSERT_TRUE(TypeKeys(m_sheet, keys)) << "no key server";
+        } else {
+            ClickItem(m_sheet, IDCANCEL);
+        }
         DWORD exitCode = 1;
         ASSERT_TRUE(m_setup.WaitForExit(kInstallWaitMs, &exitCode)) << "the wizard stays open";
         EXPECT_EQ(exitCode, 0u);
@@ -548,7 +553,8 @@ TEST_F(InstallWizard, DeclinedQuestionAssociatesNothingAndTheFinishStartsTheView
     EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Pixolum.mp3"), !IsXp());
 
     ExpectFinishPage();
-    ASSERT_NO_FATAL_FAILURE(Finish());
+    // Enter presses the default button, "&Fertig stellen".
+    ASSERT_NO_FATAL_FAILURE(Finish("Return"));
     EXPECT_TRUE(WaitUntil([] { return ReadSmallFile(Env(L"PX_OPENED_FILE")) != L"(missing)"; }));
     EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), kFaqAddress);
     HWND viewer = nullptr;
@@ -576,9 +582,30 @@ TEST_F(InstallWizard, MarksOfAnUntickedSwitchAreIgnored) {
         EXPECT_FALSE(IsAssociated(ext)) << "." << testing::PrintToString(std::wstring(ext));
     }
     ExpectFinishPage();
-    Toggle(Page(), kOpenFaq, false);
-    Toggle(Page(), kStartViewer, false);
-    ASSERT_NO_FATAL_FAILURE(Finish());
+    // Escape leaves without the finish actions, though both are ticked.
+    ASSERT_NO_FATAL_FAILURE(Finish("Escape"));
+    EXPECT_FALSE(WaitUntil([] { return FindWindowW(L"Pixolum", nullptr) != nullptr; }, 3500))
+        << "Escape started the viewer";
+    EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), L"(missing)") << "Escape opened the FAQ";
+}
+
+TEST_F(InstallWizard, TheEulaLinkIsReachedWithTabAndOpensWithEnterOrSpace) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND link = GetDlgItem(Page(), 1045);
+    for (int press = 0; press < 20 && FocusOf(m_sheet) != link; ++press) {
+        ASSERT_TRUE(TypeKeys(m_sheet, "Tab")) << "no key server";
+        WaitUntil([&] { return FocusOf(m_sheet) == link; }, 300);
+    }
+    ASSERT_EQ(FocusOf(m_sheet), link) << "Tab never reached the link";
+    for (const char* key : {"Return", "space"}) {
+        SCOPED_TRACE(key);
+        DeleteFileW(Env(L"PX_OPENED_FILE").c_str());
+        ASSERT_TRUE(TypeKeys(m_sheet, key));
+        EXPECT_TRUE(WaitUntil([] { return ReadSmallFile(Env(L"PX_OPENED_FILE")) == kEulaAddress; }))
+            << testing::PrintToString(ReadSmallFile(Env(L"PX_OPENED_FILE")));
+        EXPECT_EQ(CurrentPageIndex(m_sheet), 0) << "the key went to the link, not to Next";
+    }
+    Quit();
 }
 
 }  // namespace
