@@ -80,10 +80,6 @@ protected:
             EXPECT_TRUE(m.Fits()) << "control " << m.id << " needs " << m.needed.cx << " x "
                                   << m.needed.cy << " px, has " << m.room.cx << " x "
                                   << m.room.cy << ": " << testing::PrintToString(m.text);
-            if (getenv("PX_SHOW_MEASURES")) {
-                printf("page %d control %d: needs %ld x %ld, has %ld x %ld\n", pageIndex, m.id,
-                       m.needed.cx, m.needed.cy, m.room.cx, m.room.cy);
-            }
         }
     }
 

@@ -75,7 +75,7 @@ TEST_F(Wizard, OpensOnTheWelcomePageWithTitleTextsButtonsAndDefaults) {
     ExpectNoBox();
 }
 
-TEST_F(Wizard, KeepsItsTitleAndShowsEveryTextWholeOnEveryPage) {
+TEST_F(Wizard, EveryPageKeepsTheTitleShowsTextsWholeAndUsesEachMnemonicOnce) {
     Start();
     // The template font must be the one the pages really use: the target
     // field is 212 dialog units wide.
