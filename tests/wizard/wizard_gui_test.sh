@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the wizard's window test on a display of its own.
-# Usage: wizard_gui_test.sh SETUP_EXE WIZARD_GUI_TEST_EXE
+# Usage: wizard_gui_test.sh SETUP_EXE WIZARD_GUI_TEST_EXE [GTEST_OPTION...]
 set -uo pipefail
 if [ -z "${DISPLAY:-}" ] || [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
   export PX_XVFB_WRAPPED=1
@@ -15,7 +15,7 @@ source "$(dirname "$0")/dialog_font.sh"
 source "$(dirname "$0")/keys.sh"
 WINEPREFIX=$prefix px_dialog_font
 px_key_server
-"$PX_WINE_RUN" "$driver" --gtest_brief=1 "$setup"
+"$PX_WINE_RUN" "$driver" --gtest_brief=1 "${@:3}" "$setup"
 rc=$?
 px_key_server_stop
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
