@@ -260,6 +260,7 @@ protected:
         ASSERT_TRUE(m_setup.WaitForExit(kInstallWaitMs, &exitCode)) << "the wizard stays open";
         EXPECT_EQ(exitCode, 0u);
     }
+    void OpenEulaWith(const char* key);
     // Cancel on pages 0 to 3, answered Yes.
     void Quit() {
         ClickItem(m_sheet, IDCANCEL);
@@ -589,7 +590,9 @@ TEST_F(InstallWizard, MarksOfAnUntickedSwitchAreIgnored) {
     EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), L"(missing)") << "Escape opened the FAQ";
 }
 
-TEST_F(InstallWizard, TheEulaLinkIsReachedWithTabAndOpensWithEnterOrSpace) {
+// Tab to the EULA link, then key: the link opens its page, not the next page.
+// One key per wizard: the browser it starts takes the keyboard.
+void InstallWizard::OpenEulaWith(const char* key) {
     ASSERT_NO_FATAL_FAILURE(Start());
     HWND link = GetDlgItem(Page(), 1045);
     for (int press = 0; press < 20 && FocusOf(m_sheet) != link; ++press) {
@@ -597,16 +600,16 @@ TEST_F(InstallWizard, TheEulaLinkIsReachedWithTabAndOpensWithEnterOrSpace) {
         WaitUntil([&] { return FocusOf(m_sheet) == link; }, 300);
     }
     ASSERT_EQ(FocusOf(m_sheet), link) << "Tab never reached the link";
-    for (const char* key : {"Return", "space"}) {
-        SCOPED_TRACE(key);
-        DeleteFileW(Env(L"PX_OPENED_FILE").c_str());
-        ASSERT_TRUE(TypeKeys(m_sheet, key));
-        EXPECT_TRUE(WaitUntil([] { return ReadSmallFile(Env(L"PX_OPENED_FILE")) == kEulaAddress; }))
-            << testing::PrintToString(ReadSmallFile(Env(L"PX_OPENED_FILE")));
-        EXPECT_EQ(CurrentPageIndex(m_sheet), 0) << "the key went to the link, not to Next";
-    }
+    ASSERT_TRUE(TypeKeys(m_sheet, key));
+    EXPECT_TRUE(WaitUntil([] { return ReadSmallFile(Env(L"PX_OPENED_FILE")) == kEulaAddress; }))
+        << testing::PrintToString(ReadSmallFile(Env(L"PX_OPENED_FILE")));
+    EXPECT_EQ(CurrentPageIndex(m_sheet), 0) << "the key went to the link, not to Next";
     Quit();
 }
+
+TEST_F(InstallWizard, TheEulaLinkIsReachedWithTabAndOpensWithEnter) { OpenEulaWith("Return"); }
+
+TEST_F(InstallWizard, TheEulaLinkOpensWithSpace) { OpenEulaWith("space"); }
 
 }  // namespace
 
