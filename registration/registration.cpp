@@ -129,6 +129,7 @@ void WriteCapabilities(const std::wstring& viewer) {
 
 void AssociateCatalogue(const AssociationSelection& selection, const std::wstring& viewer,
                         const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers) {
+    const bool userChoice = isNt6 && GetWindowsVersionCode() < 8;
     for (int row = 0; row < kFormatCount; ++row) {
         const bool selected = selection.slots[row] != 0;
         if (!isNt6 && !selected) continue;
@@ -137,7 +138,8 @@ void AssociateCatalogue(const AssociationSelection& selection, const std::wstrin
         if (!FormatDefaultIcon(format, viewer.c_str(), icon, kPathChars)) continue;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
             AssociateExtension(format.extensions[i].extension, format.extensions[i].classGroup,
-                               openCommand.c_str(), icon, isXp, isNt6, allUsers, selected);
+                               openCommand.c_str(), icon, isXp, isNt6, allUsers, selected,
+                               userChoice);
         }
     }
 }
