@@ -296,7 +296,49 @@ bool CentralDirectoryGoesOn(unzFile archive) {
     return unzSetOffset64(archive, next) == UNZ_OK;
 }
 
+uint32_t ReadLittle(const unsigned char* at, int bytes) {
+    uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
+    return value;
+}
+
 }  // namespace
+
+int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
+    HGLOBAL loaded = resource ? LoadResource(self, resource) : nullptr;
+    const auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+    const DWORD size = data ? SizeofResource(self, resource) : 0;
+    constexpr DWORD kEndRecordBytes = 22;
+    constexpr DWORD kCentralHeaderBytes = 46;
+    if (size < kEndRecordBytes) return -1;
+    // The end record sits before a comment of at most 65,535 bytes.
+    DWORD end = size - kEndRecordBytes;
+    const DWORD lowest = end > 0xFFFF ? end - 0xFFFF : 0;
+    while (ReadLittle(data + end, 4) != 0x06054b50) {
+        if (end == lowest) return -1;
+        --end;
+    }
+    const uint32_t entries = ReadLittle(data + end + 10, 2);
+    DWORD at = ReadLittle(data + end + 16, 4);
+    int longest = 0;
+    for (uint32_t i = 0; i < entries; ++i) {
+        if (size < kCentralHeaderBytes || at > size - kCentralHeaderBytes || ReadLittle(data + at, 4) != 0x02014b50) return -1;
+        const DWORD nameBytes = ReadLittle(data + at + 28, 2);
+        const DWORD next = at + kCentralHeaderBytes + nameBytes + ReadLittle(data + at + 30, 2) +
+                           ReadLittle(data + at + 32, 2);
+        if (next > size) return -1;
+        // As the extraction converts it: the name's characters in the ANSI code page.
+        const int chars = nameBytes == 0 ? 0
+                          : MultiByteToWideChar(CP_ACP, 0,
+                                                reinterpret_cast<const char*>(data + at + kCentralHeaderBytes),
+                                                static_cast<int>(nameBytes), nullptr, 0);
+        if (chars > longest) longest = chars;
+        at = next;
+    }
+    return longest;
+}
 
 int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
                    const wchar_t* targetFolder, int keepIconLibrary) {

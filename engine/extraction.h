@@ -10,6 +10,10 @@ constexpr int kExtractIncomplete = 1;
 
 int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
                    const wchar_t* targetFolder, int keepIconLibrary);
+// Characters of the payload's longest entry name, the deepest path below the
+// target folder, read from the embedded archive's central directory without
+// unpacking anything; -1 when the resource or its directory cannot be read.
+int LongestPayloadEntry(int resourceId, const wchar_t* resourceType);
 int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary);
 void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime);
 int MakeParentDirectories(const wchar_t* relativePath);   // 1, 0, -104

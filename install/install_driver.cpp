@@ -148,18 +148,31 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
 }  // namespace
 
 int RunInstallation(InstallOptions& options) {
-    // 1. A folder is given, and one whose registered commands can be formed.
+    // 1. One spelling of the folder for the files, the settings, the registry,
+    // the links and the finish page, decided before anything is written: an
+    // absolute folder whose registered commands can be formed and below which
+    // the payload's deepest file stays within the path limit.
+    wchar_t given[kLongChars] = {};
+    CopyText(given, kLongChars, options.targetFolder ? options.targetFolder : L"");
     wchar_t target[kLongChars] = {};
-    const wchar_t* given = options.targetFolder ? options.targetFolder : L"";
-    bool copied = CopyText(target, kLongChars, given);
-    if (target[0] == L'\0' || !copied || !TargetFolderFitsCommands(given)) {
-        return ReportFailure(options, IDS_INVALID_TARGET, target, Order::MessageFirst);
+    const int deepestEntry = LongestPayloadEntry(kPayloadId, kPayloadType);
+    if (!CanonicalFolder(given, target) || !TargetFolderFitsCommands(target) ||
+        wcslen(target) + static_cast<size_t>(deepestEntry > 0 ? deepestEntry : 0) >
+            static_cast<size_t>(kPathChars - 1)) {
+        TrimSpaces(given);
+        return ReportFailure(options, IDS_INVALID_TARGET, given, Order::MessageFirst);
     }
+    if (options.installedFolder) CopyText(options.installedFolder, kPathChars, target);
 
-    // 2. Created with all its levels; from here on the copy is normalised.
+    // 2. Created with all its levels.
     if (!CreateDirectoryTree(target)) {
         return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst);
     }
+
+    // An earlier installation in this folder left its settings file there.
+    wchar_t programIni[kLongChars] = {};
+    FormSettingsPath(target, programIni);
+    const bool update = GetFileAttributesW(programIni) != INVALID_FILE_ATTRIBUTES;
 
     // 3. The Plugins folder.
     wchar_t plugins[kLongChars] = {};
@@ -182,16 +195,20 @@ int RunInstallation(InstallOptions& options) {
         return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst);
     }
 
-    // 6. The settings file beside the viewer, in the folder the files went to.
-    wchar_t programIni[kLongChars] = {};
-    FormSettingsPath(target, programIni);
+    // 6. The settings file beside the viewer was formed above.
 
-    // 7. Silent installs into the default folder keep their settings in the
-    // user's application data.
-    if (options.silent && options.iniFolder && options.iniFolder[0] == L'\0') {
+    // 7. An update keeps the settings where the earlier installation has
+    // them (its folder key unexpanded, or none for the program folder) unless
+    // another folder was asked for. Silent installs into the default folder
+    // otherwise keep their settings in the user's application data.
+    if (update && !options.iniFolderGiven && options.iniFolder) {
+        GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", options.iniFolder, kLongChars,
+                                 programIni);
+    } else if (options.silent && options.iniFolder &&
+               options.iniFolder[0] == L'\0') {
         wchar_t defaultFolder[kPathChars] = {};
         GetDefaultInstallFolder(defaultFolder);
-        if (wcsstr(given, defaultFolder)) {
+        if (wcsstr(target, defaultFolder)) {
             CopyText(options.iniFolder, kLongChars, kDefaultSettingsFolder);
         }
     }
@@ -218,7 +235,7 @@ int RunInstallation(InstallOptions& options) {
     }
 
     // 10. Links, application keys, uninstall entry, associations.
-    RegisterApplication(associationsConfirmed, options.associationsRequested, given,
+    RegisterApplication(associationsConfirmed, options.associationsRequested, target,
                         options.startMenuGroup, options.desktopShortcut,
                         options.thumbnailsShortcut, options.shortcutsAllUsers,
                         options.associations, options.associationsAllUsers);

@@ -6,6 +6,7 @@
 #include "association_writer.h"
 #include "format_catalogue.h"
 #include "reg_key.h"
+#include "uninstall_paths.h"
 
 namespace {
 
@@ -152,12 +153,6 @@ void RemoveRegisteredApplication(RemovalReport& report) {
     }
 }
 
-std::wstring NormalisedFolder(std::wstring folder) {
-    while (!folder.empty() && folder.back() == L' ') folder.pop_back();
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
 }  // namespace
 
 LONG DeleteKeyTree(HKEY root, const std::wstring& subKey) {
@@ -192,13 +187,13 @@ std::wstring RegisteredInstallFolder() {
         !ReadString(key.Get(), L"InstallLocation", location)) {
         return std::wstring();
     }
-    return NormalisedFolder(location);
+    return CanonicalFolderOf(location);
 }
 
 bool RegistrationBelongsElsewhere(const std::wstring& installFolder) {
     const std::wstring registered = RegisteredInstallFolder();
     return !registered.empty() &&
-           _wcsicmp(registered.c_str(), NormalisedFolder(installFolder).c_str()) != 0;
+           _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) != 0;
 }
 
 void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {

@@ -111,7 +111,9 @@ std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
 }
 
 bool IsInstallation(const std::wstring& installFolder) {
-    return _wcsicmp(RegisteredInstallFolder().c_str(), installFolder.c_str()) == 0 ||
+    const std::wstring registered = RegisteredInstallFolder();
+    return (!registered.empty() &&
+            _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) == 0) ||
            Exists(installFolder + kSettingsFileName);
 }
 
