@@ -11,6 +11,8 @@
 
 #include "earlier_install.h"
 #include "extraction.h"
+#include "file_journal.h"
+#include "install_record.h"
 #include "install_log.h"
 #include "path_utils.h"
 #include "registration.h"
@@ -52,12 +54,16 @@ std::wstring LoadMessage(int id) {
 
 // Wizard mode: one message box. Silent mode: one log entry instead, the
 // message and the folder joined by ": " in the order the string asks for.
-int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, Order order) {
+// detail, when known, names the file or folder and the Windows error on a
+// line of its own (log only: the message box keeps the program's text).
+int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, Order order,
+                  const std::wstring& detail = std::wstring()) {
     std::wstring message = LoadMessage(id);
     if (options.silent) {
         std::wstring entry = order == Order::MessageFirst
                                  ? message + L": " + folder
                                  : std::wstring(folder) + L": " + message;
+        if (!detail.empty()) entry += L"\n" + detail;
         WriteInstallLog(entry.c_str());
     } else {
         MessageBoxW(GetActiveWindow(), message.c_str(), options.messageCaption, MB_ICONERROR);
@@ -128,7 +134,7 @@ bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
 // The settings folder's "pixo32.ini", or false when the folder named by
 // iniFolder cannot be formed within the path limit; the settings then stay in
 // the program folder.
-bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
+bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, FileJournal& journal) {
     std::wstring expanded;
     if (wcschr(iniFolder, L'%')) {
         if (!ExpandSettingsFolder(iniFolder, expanded)) return false;
@@ -140,6 +146,8 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
     if (expanded.size() >= static_cast<size_t>(kPathChars) - 1) return false;
     wchar_t folder[kLongChars] = {};
     CopyText(folder, kLongChars, expanded.c_str());
+    wchar_t canonical[kPathChars] = {};
+    if (CanonicalFolder(folder, canonical)) CreateFolderNoted(journal, canonical);
     CreateDirectoryTree(folder);
     if (folder[0] == L'\0') return false;
     return FormSettingsPath(folder, activeIni);
@@ -164,8 +172,11 @@ int RunInstallation(InstallOptions& options) {
     }
     if (options.installedFolder) CopyText(options.installedFolder, kPathChars, target);
 
-    // 2. Created with all its levels.
-    if (!CreateDirectoryTree(target)) {
+    // 2. Created with all its levels. Everything written from here on is
+    // noted, so that a failure leaves the machine as it was.
+    FileJournal journal;
+    if (!CreateFolderNoted(journal, target) || !CreateDirectoryTree(target)) {
+        UndoFileJournal(journal);
         return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst);
     }
 
@@ -178,7 +189,8 @@ int RunInstallation(InstallOptions& options) {
     wchar_t plugins[kLongChars] = {};
     CopyText(plugins, kLongChars, target);
     AppendText(plugins, kLongChars, L"Plugins");
-    CreateDirectoryTree(plugins);
+    CreateFolderNoted(journal, plugins);
+    AppendBackslash(plugins);
 
     // 4. Icon-library gate.
     wchar_t iconLibrary[kLongChars] = {};
@@ -190,9 +202,13 @@ int RunInstallation(InstallOptions& options) {
     // that stopped early has already entered the target: the failure's log
     // entry still belongs in the folder the setup started in.
     std::wstring startFolder = CurrentFolder();
-    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep) != 0) {
+    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep, &journal) != 0) {
         if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
-        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst);
+        UndoFileJournal(journal);
+        const std::wstring detail = journal.failedPath.empty()
+                                        ? std::wstring()
+                                        : DescribeFailure(journal.failedPath, journal.failedError);
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst, detail);
     }
 
     // 6. The settings file beside the viewer was formed above.
@@ -216,12 +232,14 @@ int RunInstallation(InstallOptions& options) {
     // 8. Settings folder and first settings.
     const wchar_t* iniFolder = options.iniFolder ? options.iniFolder : L"";
     wchar_t activeIni[kLongChars] = {};
-    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni)) {
+    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni, journal)) {
         iniFolder = L"";
         CopyText(activeIni, kLongChars, programIni);
     }
     int portable = iniFolder[0] != L'\0' &&
                    (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
+    PreserveFile(journal, programIni);
+    if (wcscmp(activeIni, programIni) != 0) PreserveFile(journal, activeIni);
     WriteInitialSettings(programIni, activeIni, iniFolder, portable);
 
     // 9. Wizard mode asks before associations change.
@@ -234,13 +252,27 @@ int RunInstallation(InstallOptions& options) {
         }
     }
 
-    // 10. Links, application keys, uninstall entry, associations.
-    RegisterApplication(associationsConfirmed, options.associationsRequested, target,
+    // 10. Links, application keys, uninstall entry, associations, each
+    // registry change noted in the install record with what it replaced.
+    InstallRecord record;
+    record.Open(std::wstring(target) + kInstallRecordName);
+    {
+        RecordingScope recording(record);
+        RegisterApplication(associationsConfirmed, options.associationsRequested, target,
                         options.startMenuGroup, options.desktopShortcut,
                         options.thumbnailsShortcut, options.shortcutsAllUsers,
                         options.associations, options.associationsAllUsers);
+    }
+    if (record.Failed()) {
+        record.Undo();
+        UndoFileJournal(journal);
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
+                             DescribeFailure(record.FailedAt(), static_cast<DWORD>(record.Error())));
+    }
+    record.Commit();
 
     // 11. The viewer keeps its settings as UTF-16.
     ConvertSettingsFileToUnicode(activeIni);
+    CommitFileJournal(journal);
     return 1;
 }

@@ -77,9 +77,9 @@ void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
     if (!selected || !userChoice) return;
 
     const std::wstring choiceKey = FileExtsKeyOf(extension) + L"\\UserChoice";
-    RegDeleteKeyW(HKEY_CURRENT_USER, choiceKey.c_str());
+    DeleteKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str());
     RegKey choice;
-    if (choice.Create(HKEY_CURRENT_USER, choiceKey.c_str(), MAXIMUM_ALLOWED) != ERROR_SUCCESS) {
+    if (CreateKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str(), choice) != ERROR_SUCCESS) {
         return;
     }
     SetStringValue(choice.Get(), L"Progid", className.c_str());
@@ -89,7 +89,8 @@ void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
     // The registration creates the key on NT 6 and later; the writer never
     // creates it, so a missing key means no capability values at all.
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, KEY_SET_VALUE) != ERROR_SUCCESS) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) !=
+        ERROR_SUCCESS) {
         return;
     }
     const std::wstring valueName = std::wstring(L".") + extension;
@@ -99,7 +100,7 @@ void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
 void SuppressStoreAppSuggestions() {
     for (const wchar_t* appClass : kStoreAppClasses) {
         RegKey key;
-        if (key.Create(HKEY_CURRENT_USER, appClass, MAXIMUM_ALLOWED) != ERROR_SUCCESS) continue;
+        if (CreateKeyRecorded(HKEY_CURRENT_USER, appClass, key) != ERROR_SUCCESS) continue;
         SetStringValue(key.Get(), L"NoOpenWith", L"");
     }
 }
