@@ -44,14 +44,24 @@ void NoteFailure(FileJournal& journal, const std::wstring& path, DWORD error) {
 }
 
 bool PrepareFileWrite(FileJournal& journal, const std::wstring& path) {
+    if (!journal.newTree.empty() && path.size() > journal.newTree.size() &&
+        _wcsnicmp(path.c_str(), journal.newTree.c_str(), journal.newTree.size()) == 0) {
+        journal.createdFiles.push_back(path);
+        return true;
+    }
     const std::wstring aside = path + kKeptAsideSuffix;
-    // A leftover of a run that ended without clean-up is no earlier file.
-    if (Exists(aside)) DeleteAnyFile(aside);
-    if (MoveFileW(path.c_str(), aside.c_str())) {
+    BOOL moved = MoveFileW(path.c_str(), aside.c_str());
+    DWORD error = moved ? ERROR_SUCCESS : GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) {
+        // A leftover of a run that ended without clean-up is no earlier file.
+        DeleteAnyFile(aside);
+        moved = MoveFileW(path.c_str(), aside.c_str());
+        error = moved ? ERROR_SUCCESS : GetLastError();
+    }
+    if (moved) {
         journal.replacedFiles.push_back(path);
         return true;
     }
-    const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         journal.createdFiles.push_back(path);
         return true;
@@ -72,7 +82,18 @@ void PreserveFile(FileJournal& journal, const std::wstring& path) {
 bool CreateFolderNoted(FileJournal& journal, const std::wstring& folder) {
     std::wstring path = folder;
     while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    if (Exists(path)) return true;
+    if (path.size() <= 3) return Exists(path);
+    // Most folders have their parent already: one call, no lookups.
+    if (CreateDirectoryW(path.c_str(), nullptr)) {
+        journal.createdFolders.push_back(path);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) return true;
+    if (error != ERROR_PATH_NOT_FOUND) {
+        NoteFailure(journal, path, error);
+        return false;
+    }
     // Below a drive "X:\" or a share "\\server\share\" every level may be missing.
     size_t start = 0;
     if (path.size() >= 3 && path[1] == L':') {

@@ -18,6 +18,9 @@ struct FileJournal {
     std::vector<std::wstring> createdFolders;
     std::wstring failedPath;
     DWORD failedError = 0;
+    // A folder this installation created, ending in a backslash: nothing
+    // below it can be an earlier file, so nothing there is looked up.
+    std::wstring newTree;
 };
 
 // Before path is written: an existing file is moved aside and noted as

@@ -179,6 +179,7 @@ int RunInstallation(InstallOptions& options) {
         UndoFileJournal(journal);
         return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst);
     }
+    if (!journal.createdFolders.empty()) journal.newTree = target;
 
     // An earlier installation in this folder left its settings file there.
     wchar_t programIni[kLongChars] = {};
