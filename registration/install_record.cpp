@@ -153,25 +153,6 @@ LONG OpenPath(const std::wstring& path, REGSAM access, RegKey& key) {
     return key.Open(root, subKey.c_str(), access | kPhysical);
 }
 
-bool ReadValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-        bytes > kMaxValueBytes) {
-        return false;
-    }
-    data.assign(bytes, 0);
-    return RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(),
-                            &bytes) == ERROR_SUCCESS &&
-           (data.resize(bytes), true);
-}
-
-bool IsEmptyKey(HKEY key) {
-    DWORD subKeys = 0;
-    DWORD values = 0;
-    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
-                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-           subKeys == 0 && values == 0;
-}
 
 // Deletes the key at path when it has neither values nor subkeys.
 LONG DeleteIfEmpty(const std::wstring& path) {
@@ -211,7 +192,7 @@ LONG UndoValue(const RecordEntry& entry) {
     DWORD type = 0;
     std::vector<BYTE> current;
     // Changed since (or never written): the value is not the setup's any more.
-    if (!ReadValue(key.Get(), entry.name, type, current) || type != entry.newType ||
+    if (!ReadRawValue(key.Get(), entry.name.c_str(), type, current) || type != entry.newType ||
         current != entry.newData) {
         return ERROR_SUCCESS;
     }
@@ -238,6 +219,21 @@ LONG RestoreDeletedKey(const RecordEntry& entry) {
 using NtQueryKeyFn = LONG(NTAPI*)(HANDLE, int, PVOID, ULONG, PULONG);
 
 }  // namespace
+
+bool ReadRawValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+        bytes > kMaxValueBytes) {
+        return false;
+    }
+    data.assign(bytes, 0);
+    if (RegQueryValueExW(key, name, nullptr, &type, data.empty() ? nullptr : data.data(), &bytes) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    data.resize(bytes);
+    return true;
+}
 
 std::wstring KeyPathOf(HKEY key) {
     static NtQueryKeyFn query = reinterpret_cast<NtQueryKeyFn>(

@@ -71,6 +71,9 @@ public:
     RecordingScope& operator=(const RecordingScope&) = delete;
 };
 
+// A value's type and bytes (at most 64 KB); false when missing or larger.
+bool ReadRawValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data);
+
 // The physical path of an open key; empty when it cannot be read.
 std::wstring KeyPathOf(HKEY key);
 

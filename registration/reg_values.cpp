@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr DWORD kMaxValueBytes = 64 * 1024;
 constexpr DWORD kMaxValueNameChars = 16384;
 
 std::wstring RootName(HKEY root) {
@@ -25,21 +24,6 @@ std::wstring Where(HKEY key, const wchar_t* name) {
     return path;
 }
 
-bool ReadValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
-    DWORD bytes = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
-        bytes > kMaxValueBytes) {
-        return false;
-    }
-    data.assign(bytes, 0);
-    if (RegQueryValueExW(key, name, nullptr, &type, data.empty() ? nullptr : data.data(), &bytes) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    data.resize(bytes);
-    return true;
-}
-
 LONG SetValueRecorded(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) {
     InstallRecord* record = ActiveInstallRecord();
     if (record) {
@@ -47,7 +31,7 @@ LONG SetValueRecorded(HKEY key, const wchar_t* name, DWORD type, const BYTE* dat
         entry.kind = RecordEntry::ValueSet;
         entry.key = KeyPathOf(key);
         entry.name = name ? name : L"";
-        entry.hadOld = ReadValue(key, name, entry.oldType, entry.oldData);
+        entry.hadOld = ReadRawValue(key, name, entry.oldType, entry.oldData);
         entry.newType = type;
         entry.newData.assign(data, data + bytes);
         record->Note(entry);
@@ -127,7 +111,7 @@ LONG DeleteKeyRecorded(HKEY root, const wchar_t* subKey) {
                 RecordEntry value;
                 value.kind = RecordEntry::ValueSet;
                 value.name.assign(name.data(), chars);
-                value.hadOld = ReadValue(key.Get(), value.name.c_str(), value.oldType, value.oldData);
+                value.hadOld = ReadRawValue(key.Get(), value.name.c_str(), value.oldType, value.oldData);
                 if (value.hadOld) entry.values.push_back(value);
             }
             record->Note(entry);

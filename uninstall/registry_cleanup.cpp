@@ -45,14 +45,6 @@ bool NamesOurClass(const std::wstring& text) {
     return text.size() > n && _wcsnicmp(text.c_str(), kClassPrefix, n) == 0;
 }
 
-bool IsEmptyKey(HKEY key) {
-    DWORD subKeys = 0;
-    DWORD values = 0;
-    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
-                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-           subKeys == 0 && values == 0;
-}
-
 // A key that the setup created to hold one value goes once that value is
 // gone; a key that holds anything else stays.
 void DeleteKeyIfEmpty(HKEY root, const std::wstring& subKey, RemovalReport& report) {
