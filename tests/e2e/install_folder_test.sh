@@ -23,7 +23,9 @@ open(sys.argv[1], 'wb').write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack(
                               + chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b''))
 PY
 
-# given spelling | the folder Windows resolves it to
+# installs GIVEN REAL [without-record]: the spelling, the folder Windows
+# resolves it to; without-record uninstalls as an earlier build's
+# installation, which has no install record.
 installs() {
   local given=$1 real=$2 unix
   unix=$(px_unix_path "$real")
@@ -38,6 +40,8 @@ installs() {
     "$(px_reg_value 'HKLM\Software\Classes\Pixolum\shell\open\command' /ve)" = "\"${real}pixo32.exe\" \"%1\""
   px_wine "$shell_open" 'C:\Bilder\Bild.png' >/dev/null; rc=$?
   px_check "$given: a .png opens in the installed viewer" test "$rc" = 0
+  px_check "$given: the install record lies beside the viewer" test -s "$unix/px_install.rec"
+  [ "${3:-}" = without-record ] && rm -f "$unix/px_install.rec"
   px_wine "${real}px_uninstall.exe" /silent /removesettings; rc=$?
   wineserver -w
   px_check "$given: the uninstaller exits 0" test "$rc" = 0
@@ -63,7 +67,7 @@ refused() {  # refused GIVEN [LABEL]
 }
 
 installs 'C:\Pix Inner \Sub' 'C:\Pix Inner\Sub\'
-installs 'C:\Tools\\Pixolum' 'C:\Tools\Pixolum\'
+installs 'C:\Tools\\Pixolum' 'C:\Tools\Pixolum\' without-record
 refused 'relpix'
 refused '\PixRoot'
 
