@@ -265,6 +265,9 @@ int RunInstallation(InstallOptions& options) {
                         options.associations, options.associationsAllUsers);
     }
     if (record.Failed()) {
+        // The log belongs where the setup started, and the target must not
+        // be the current folder while its levels are removed.
+        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
         record.Undo();
         UndoFileJournal(journal);
         return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
