@@ -47,10 +47,10 @@ function(px_finish_binary target)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${python} ${PROJECT_SOURCE_DIR}/publish/sign_file.py $<TARGET_FILE:${target}>
               --name ${F_NAME} --url ${PX_SITE} ${PX_SIGN_ARGS} ${size_args}
-      COMMENT "Signing $<TARGET_FILE_NAME:${target}>" VERBATIM)
+      COMMENT "Signing ${target}" VERBATIM)
   elseif(F_SIZE)
     add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${python} ${PROJECT_SOURCE_DIR}/payload/pad_to_size.py $<TARGET_FILE:${target}> ${F_SIZE}
+      COMMAND ${python} ${PROJECT_SOURCE_DIR}/publish/pad_to_size.py $<TARGET_FILE:${target}> ${F_SIZE}
       VERBATIM)
   endif()
 endfunction()

@@ -19,6 +19,8 @@ import subprocess
 import sys
 import tempfile
 
+from pad_to_size import pad
+
 
 def sign(args, source, target):
     command = ['osslsigncode', 'sign', '-h', 'sha256', '-n', args.name, '-i', args.url]
@@ -31,17 +33,12 @@ def sign(args, source, target):
     if args.timestamp:
         command += ['-ts', args.timestamp]
     command += ['-in', source, '-out', target]
+    # osslsigncode refuses to overwrite, and a retry signs to the same name.
+    if os.path.exists(target):
+        os.remove(target)
     result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     if result.returncode != 0:
         sys.exit('sign_file: osslsigncode failed for %s:\n%s' % (source, result.stdout))
-
-
-def pad(path, size):
-    current = os.path.getsize(path)
-    if current > size:
-        sys.exit('sign_file: %s has %d bytes, more than %d' % (path, current, size))
-    with open(path, 'ab') as f:
-        f.write(bytes(size - current))
 
 
 def sign_to_size(args, path, size, work):
