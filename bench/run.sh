@@ -10,6 +10,7 @@
 # without it) and about 2 GB of free disk for the generated payload.
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
+PATH="$src/scripts/wine-bin:$PATH"
 build=$(cd "${1:-$src/build}" && pwd)
 runs=${BENCH_RUNS:-5}
 bench=$build/bench

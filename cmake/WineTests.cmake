@@ -3,11 +3,14 @@
 set(PX_ALL_WINVERS xp vista 7 8 81 10 11 11edge)
 
 # px_add_wine_test(NAME <name> COMMAND <program.exe> [args...]
-#                  [VERSIONS v...] [GROUP g] [GUI] [RAW] [TIMEOUT s] [LABELS l...])
+#                  [VERSIONS v...] [GROUP g] [GUI] [RAW] [SHIPPED] [TIMEOUT s] [LABELS l...])
 # The program runs under cmake/wine-run.sh; with RAW the command runs as it
 # is (a shell script that drives Wine itself) with the same environment.
+# SHIPPED marks a test of the shipped 32-bit programs: Windows XP gets a
+# 32-bit prefix, the other versions a 64-bit one (WOW64); where 32-bit Wine
+# cannot run, the test is reported as skipped.
 function(px_add_wine_test)
-  cmake_parse_arguments(T "GUI;RAW" "NAME;GROUP;TIMEOUT" "COMMAND;VERSIONS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GUI;RAW;SHIPPED" "NAME;GROUP;TIMEOUT" "COMMAND;VERSIONS;LABELS" ${ARGN})
   if(NOT T_VERSIONS)
     set(T_VERSIONS 10)
   endif()
@@ -16,6 +19,9 @@ function(px_add_wine_test)
   endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
+  endif()
+  if(T_SHIPPED)
+    list(APPEND T_LABELS shipped32)
   endif()
   set(gui 0)
   if(T_GUI)
@@ -29,12 +35,19 @@ function(px_add_wine_test)
     else()
       add_test(NAME ${test_name} COMMAND ${runner} ${PX_WINE_RUN} ${T_COMMAND})
     endif()
+    set(arch win64)
+    if(T_SHIPPED)
+      if(v STREQUAL "xp")
+        set(arch win32)
+      endif()
+      set_tests_properties(${test_name} PROPERTIES SKIP_RETURN_CODE 77)
+    endif()
     set_tests_properties(${test_name} PROPERTIES
-      ENVIRONMENT "PX_WINVER=${v};PX_GROUP=${T_GROUP};PX_GUI=${gui};PX_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;PX_WINE_RUN=${PX_WINE_RUN};PX_BUILD_DIR=${CMAKE_BINARY_DIR};PX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      ENVIRONMENT "PX_WINEARCH=${arch};PX_WINVER=${v};PX_GROUP=${T_GROUP};PX_GUI=${gui};PX_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;PX_WINE_RUN=${PX_WINE_RUN};PX_BUILD_DIR=${CMAKE_BINARY_DIR};PX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
       TIMEOUT ${T_TIMEOUT}
       FIXTURES_REQUIRED wine
       LABELS "${T_LABELS}"
-      RESOURCE_LOCK "prefix-${T_GROUP}-${v}-${gui}")
+      RESOURCE_LOCK "prefix-${T_GROUP}-${v}-${gui}-${arch}")
     if(T_GUI)
       set_property(TEST ${test_name} APPEND PROPERTY RESOURCE_LOCK display)
     endif()

@@ -5,7 +5,12 @@
 #   PX_WINVER      xp | vista | 7 | 8 | 81 | 10 | 11 | 11edge (build 21999); default 10
 #   PX_GROUP       name of the prefix copy a group of tests shares (default: default)
 #   PX_GUI         1: real display driver (run under xvfb-run); else the null driver
+#   PX_WINEARCH    win64 (default): a 64-bit prefix, where 32-bit programs run
+#                  under WOW64 as on 64-bit Windows; win32: a 32-bit prefix,
+#                  as on 32-bit Windows XP
 #
+# A test that needs 32-bit Wine where it cannot run exits with code 77, which
+# CTest reports as skipped, with the reason.
 # The template prefix is made once with wineboot; each group gets a copy, set to
 # its Windows version. Output goes through a file: Wine's helper processes
 # inherit the pipe otherwise and CTest would wait for them.
@@ -14,13 +19,25 @@ root=${PX_WINE_ROOT:-$PWD/wine}
 ver=${PX_WINVER:-10}
 group=${PX_GROUP:-default}
 gui=${PX_GUI:-0}
+arch=${PX_WINEARCH:-win64}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win64
+export WINEARCH=$arch
+PATH="$(cd "$(dirname "$0")/../scripts/wine-bin" && pwd):$PATH"
 mkdir -p "$root"
 
+wine32_runs() { [ -x /usr/lib/wine/wine ] && timeout 60 /usr/lib/wine/wine --version >/dev/null 2>&1; }
+skip_without_wine32() {
+  wine32_runs && return 0
+  echo "wine-run: skipped: $1 needs 32-bit Wine, which cannot run on this machine" \
+       "(scripts/bootstrap-wine32.sh sets it up where it can)" >&2
+  exit 77
+}
+[ "$arch" = win32 ] && skip_without_wine32 "a 32-bit prefix"
+
+template=$root/template; [ "$arch" = win32 ] && template=$root/template32
 make_template() {
-  local t="$root/template"
+  local t=$template
   [ -f "$t/.ready" ] && return 0
   rm -rf "$t"
   WINEPREFIX="$t" wine wineboot -i </dev/null >/dev/null 2>&1
@@ -67,42 +84,40 @@ set_version() {
   fi
 }
 
-prefix="$root/$group-$ver"; [ "$gui" = 1 ] && prefix="$prefix-gui"
+prefix="$root/$group-$ver"; [ "$arch" = win32 ] && prefix="$prefix-w32"; [ "$gui" = 1 ] && prefix="$prefix-gui"
 if [ -n "${PX_WINE_PREFIX_NO_CREATE:-}" ]; then echo "$prefix"; exit 0; fi
 (
   flock 9
-  make_template
-  if [ ! -f "$prefix/.ready" ]; then
-    rm -rf "$prefix"
-    # The system folder is only read: hard links keep a copy at ~100 MB
-    # instead of ~700 MB. Everything else (registry files above all, which
-    # wineserver rewrites in place) is a real copy.
-    mkdir -p "$prefix"
-    tar -C "$root/template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
-      tar -C "$prefix" -xpf -
-    for d in system32 syswow64; do
-      [ -d "$root/template/drive_c/windows/$d" ] && cp -al "$root/template/drive_c/windows/$d" "$prefix/drive_c/windows/$d"
-    done
-    rm -f "$prefix/wineserver" "$prefix/.ready"
-    export WINEPREFIX="$prefix"
-    wine wineboot </dev/null >/dev/null 2>&1
-    set_version "$prefix" </dev/null >/dev/null 2>&1
-    wineserver -w
-    touch "$prefix/.ready"
-  fi
+  # Wine's server and services outlive this; none of them may hold the lock.
+  (
+    make_template
+    if [ ! -f "$prefix/.ready" ]; then
+      rm -rf "$prefix"
+      # The system folder is only read: hard links keep a copy at ~100 MB
+      # instead of ~700 MB. Everything else (registry files above all, which
+      # wineserver rewrites in place) is a real copy.
+      mkdir -p "$prefix"
+      tar -C "$template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 -cf - . |
+        tar -C "$prefix" -xpf -
+      for d in system32 syswow64; do
+        [ -d "$template/drive_c/windows/$d" ] && cp -al "$template/drive_c/windows/$d" "$prefix/drive_c/windows/$d"
+      done
+      rm -f "$prefix/wineserver" "$prefix/.ready"
+      export WINEPREFIX="$prefix"
+      wine wineboot </dev/null >/dev/null 2>&1
+      set_version "$prefix" </dev/null >/dev/null 2>&1
+      wineserver -w
+      touch "$prefix/.ready"
+    fi
+  ) 9>&-
 ) 9>"$root/.lock"
 
 export WINEPREFIX="$prefix"
 [ "${1:-}" = --prefix-only ] && { echo "$prefix"; exit 0; }
 
-# These machines cannot execute 32-bit code: the tests run the 64-bit twins
-# from the nested test build (<build>/test-build/...).
+# A 32-bit program needs 32-bit Wine, in either kind of prefix.
 machine=$(od -An -tx2 -j $(( $(od -An -tu4 -j 60 -N4 "$1" 2>/dev/null) + 4 )) -N2 "$1" 2>/dev/null | tr -d ' ')
-if [ "$machine" = 014c ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "wine-run: $1 is a 32-bit program and this machine runs no 32-bit code;" >&2
-  echo "wine-run: run its 64-bit twin from the test build (<build>/test-build/...) instead" >&2
-  exit 126
-fi
+[ "$machine" = 014c ] && skip_without_wine32 "the 32-bit program $1"
 # Start the server detached from our output first.
 wine wineboot </dev/null >/dev/null 2>&1
 out=$(mktemp)

@@ -3,8 +3,8 @@
 # Idempotent: returns in about a second when everything is present.
 set -euo pipefail
 
-# Shipped programs are 32-bit (i686); the tests run their 64-bit twins (x86-64)
-# under 64-bit Wine, since these machines execute no 32-bit code.
+# Shipped programs are 32-bit (i686). The tests run them under 32-bit Wine
+# (wine32, below) and run their 64-bit twins (x86-64) under 64-bit Wine.
 need=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wine wine64 xvfb xauth
       dpkg-dev fonts-wine imagemagick cmake make googletest x11-utils unzip p7zip-full
       hyperfine xdotool python3 osslsigncode openssl python3-jsonschema python3-yaml)
@@ -23,9 +23,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-# A 32-bit Wine that cannot run would be chosen by /usr/bin/wine: remove it.
-if [ -x /usr/lib/wine/wine ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "bootstrap: removing wine32 (this machine executes no 32-bit code)"
-  DEBIAN_FRONTEND=noninteractive ${sudo_cmd:-} apt-get remove -y -qq wine32:i386 >/dev/null
-fi
+bash "$(dirname "$0")/bootstrap-wine32.sh" || true
 echo "bootstrap: toolchain ready"

@@ -3,6 +3,7 @@
 # there, otherwise a silent installation into a demonstration prefix.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+PATH="$here/scripts/wine-bin:$PATH"
 build=${BUILD_DIR:-$here/build}
 BUILD_DIR=$build bash "$here/scripts/build.sh"
 setup=$build/app/setup.exe

@@ -11,6 +11,7 @@ if [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 src=$(cd "$(dirname "$0")/.." && pwd)
+PATH="$src/scripts/wine-bin:$PATH"
 build=$(cd "${1:-$src/build}" && pwd) || exit 2
 out=${2:-/tmp/pixolum-screenshots}
 mkdir -p "$out" && out=$(cd "$out" && pwd)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# reset: remove the test groups' prefixes (the template stays, it is costly to make)
+# reset: remove the test groups' prefixes (the templates stay, they are costly to make)
 # shutdown: end every wineserver of the test prefixes
 set -uo pipefail
 cmd=$1 root=$2
@@ -11,7 +11,7 @@ done
 if [ "$cmd" = reset ]; then
   for p in "$root"/*/; do
     [ -d "$p" ] || continue
-    [ "$(basename "$p")" = template ] && continue
+    case "$(basename "$p")" in template|template32) continue ;; esac
     rm -rf "$p"
   done
 fi

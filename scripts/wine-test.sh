@@ -2,6 +2,7 @@
 # Runs one test command, then ends its prefix's wineserver and deletes the
 # prefix (each is a ~100 MB copy of the template): a full run leaves no pile
 # of prefixes behind. PX_KEEP_PREFIX=1 keeps it for a look afterwards.
+PATH="$(cd "$(dirname "$0")" && pwd)/wine-bin:$PATH"
 "$@"
 rc=$?
 if [ "${PX_KEEP_PREFIX:-0}" != 1 ] && [ -n "${PX_WINE_RUN:-}" ]; then

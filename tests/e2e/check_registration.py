@@ -1,20 +1,23 @@
 #!/usr/bin/python3
 """Checks what a silent installation left in a Wine prefix's registry and
 shell folders. Usage:
-  check_registration.py PREFIX WINVER FOLDER ASSOC ASSOCALLUSERS ALLUSERS
+  check_registration.py [--wow64] PREFIX WINVER FOLDER ASSOC ASSOCALLUSERS ALLUSERS
 FOLDER is the install folder as Windows sees it, ending in a backslash;
-ASSOC is 0, 1 or 2 (the "/assoc=" value); the flags are 0 or 1.
+ASSOC is 0, 1 or 2 (the "/assoc=" value); the flags are 0 or 1. --wow64: the
+setup was a 32-bit process on 64-bit Windows; every value is looked up in
+the registry view it had, and where that view keeps them is checked too.
 Prints one line per check and exits 1 when any failed."""
 import glob
 import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', 'lib'))
-from winereg import Registry  # noqa: E402
+from winereg import Registry, Wow64View  # noqa: E402
 
-prefix, winver, folder, assoc, assoc_all, all_users = sys.argv[1:7]
+wow64 = '--wow64' in sys.argv
+prefix, winver, folder, assoc, assoc_all, all_users = [a for a in sys.argv[1:] if a != '--wow64'][:6]
 assoc, assoc_all, all_users = int(assoc), assoc_all == '1', all_users == '1'
-reg = Registry(prefix)
+reg = Wow64View(prefix) if wow64 else Registry(prefix)
 is_xp = winver == 'xp'
 nt6 = not is_xp
 viewer = folder + 'pixo32.exe'
@@ -66,6 +69,18 @@ expected_uninstall = {
     'VersionMinor': ('REG_DWORD', 72), 'EstimatedSize': ('REG_DWORD', 6144)}
 for name, want in expected_uninstall.items():
     check(f'uninstall entry {name or "(default)"} = {want[1]!r}', reg.value(un, name) == want)
+
+if wow64:
+    # Where the 32-bit view keeps them, read without the view.
+    raw = Registry(prefix)
+    raw.has_tree = lambda key: raw.has_key(key) or bool(raw.subkeys(key))
+    check('uninstall entry in the 32-bit view (Wow6432Node), none in the 64-bit one',
+          raw.has_key(un.replace('Software', 'Software\\Wow6432Node', 1)) and not raw.has_key(un))
+    check('application keys in the 32-bit view, none in the 64-bit one',
+          raw.has_tree('HKLM\\Software\\Wow6432Node\\Pixolum') and not raw.has_tree('HKLM\\Software\\Pixolum'))
+    check('class keys shared by both views (HKLM\\Software\\Classes)',
+          raw.has_key(f'{classes}\\Pixolum\\shell\\open\\command')
+          and not raw.has_tree(f'{classes}\\Wow6432Node\\Pixolum'))
 
 # Default Programs registration, NT 6 and later only.
 caps = 'HKLM\\Software\\Pixolum\\Capabilities'

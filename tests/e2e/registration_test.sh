@@ -26,16 +26,7 @@ px_check "second installation finds the first one's folder; /assoc=2, all users"
 
 if [ "$PX_WINVER" = 10 ]; then
   mkdir -p "$WINEPREFIX/drive_c/Bilder"
-  /usr/bin/python3 - "$WINEPREFIX/drive_c/Bilder/Urlaub.png" <<'PY'
-import struct, sys, zlib
-w, h = 16, 12
-raw = b''.join(b'\0' + b''.join(bytes((40 + 10 * x, 120, 200 - 10 * y)) for x in range(w)) for y in range(h))
-def chunk(kind, data):
-    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
-png = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 2, 0, 0, 0)) + \
-      chunk(b'IDAT', zlib.compress(raw)) + chunk(b'IEND', b'')
-open(sys.argv[1], 'wb').write(png)
-PY
+  /usr/bin/python3 "$here/make_png.py" "$WINEPREFIX/drive_c/Bilder/Urlaub.png"
   px_wine "$shell_open" 'C:\Bilder\Urlaub.png'; rc=$?
   px_check "a .png opened through the shell starts the installed viewer with it" test "$rc" = 0
 fi

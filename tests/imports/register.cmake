@@ -3,3 +3,9 @@
 # so the setup must not import them at start-up.
 add_test(NAME imports.setup COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:setup>
          --not-at-start=shell32 --not-at-start=ole32)
+# The slots those programs call through hold imports the loader fills or
+# addresses of their own code (a null slot crashes at the first call).
+add_test(NAME imports.slots COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/import_slots_test.sh
+         ${PROJECT_SOURCE_DIR}/scripts/check-import-slots.py $<TARGET_FILE:setup>
+         $<TARGET_FILE:pixo32> $<TARGET_FILE:px_uninstall> $<TARGET_FILE:px_icons_dll>
+         $<TARGET_FILE:px_deutsch_dll>)

@@ -3,7 +3,7 @@
 set -uo pipefail
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-WINEPREFIX=$("$PX_WINE_RUN" --prefix-only) || { echo "no prefix"; exit 1; }
+WINEPREFIX=$("$PX_WINE_RUN" --prefix-only) || { rc=$?; [ $rc = 77 ] && exit 77; echo "no prefix"; exit 1; }
 export WINEPREFIX
 px_failures=0
 px_checks=0

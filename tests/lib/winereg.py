@@ -111,6 +111,35 @@ class Registry:
         return sorted({k[len(prefix):].split('\\')[0] for k in self.keys if k.startswith(prefix)})
 
 
+class Wow64View(Registry):
+    """The registry as a 32-bit program sees it on 64-bit Windows: HKLM\\Software
+    lies in HKLM\\Software\\Wow6432Node, except HKLM\\Software\\Classes, which
+    both views share from Windows 7 on; HKCU\\Software is shared too."""
+
+    def __init__(self, prefix):
+        super().__init__(prefix)
+
+    @staticmethod
+    def physical(key):
+        parts = key.split('\\')
+        if (len(parts) > 2 and parts[0].upper() == 'HKLM' and parts[1].lower() == 'software'
+                and parts[2].lower() not in ('classes', 'wow6432node')):
+            return '\\'.join(parts[:2] + ['Wow6432Node'] + parts[2:])
+        return key
+
+    def has_key(self, key):
+        return super().has_key(self.physical(key))
+
+    def value(self, key, name=''):
+        return super().value(self.physical(key), name)
+
+    def values(self, key):
+        return super().values(self.physical(key))
+
+    def subkeys(self, key):
+        return super().subkeys(self.physical(key))
+
+
 if __name__ == '__main__':
     reg = Registry(sys.argv[1])
     for k in sorted(reg.keys):

@@ -67,9 +67,12 @@ public:
     RemoteBuffer(HWND window, size_t bytes) : m_bytes(bytes) {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                processId);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                    PROCESS_QUERY_INFORMATION,
+                                FALSE, processId);
         if (m_process) {
+            BOOL wow64 = FALSE;
+            m_is32Bit = sizeof(void*) == 4 || (IsWow64Process(m_process, &wow64) && wow64);
             m_address =
                 VirtualAllocEx(m_process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
         }
@@ -82,6 +85,7 @@ public:
     RemoteBuffer& operator=(const RemoteBuffer&) = delete;
 
     bool ok() const { return m_address != nullptr; }
+    bool Is32Bit() const { return m_is32Bit; }
     char* address() const { return static_cast<char*>(m_address); }
     bool Write(size_t offset, const void* data, size_t bytes) {
         SIZE_T done = 0;
@@ -100,7 +104,28 @@ private:
     HANDLE m_process = nullptr;
     void* m_address = nullptr;
     size_t m_bytes;
+    bool m_is32Bit = false;
 };
+
+// LVITEMW up to the text fields as a 32-bit list view reads it: the shipped
+// setup is a 32-bit process, whose pointers are 4 bytes wide.
+struct LvItem32 {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    UINT32 pszText;
+    int cchTextMax;
+};
+
+bool WriteListItem(RemoteBuffer& remote, const LVITEMW& item) {
+    if (!remote.Is32Bit()) return remote.Write(0, &item, sizeof(item));
+    const LvItem32 narrow = {item.mask, item.iItem, item.iSubItem, item.state, item.stateMask,
+                             static_cast<UINT32>(reinterpret_cast<UINT_PTR>(item.pszText)),
+                             item.cchTextMax};
+    return remote.Write(0, &narrow, sizeof(narrow));
+}
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
@@ -305,7 +330,7 @@ std::wstring ListText(HWND list, int row, int column) {
     item.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(LVITEMW));
     item.cchTextMax = kChars;
     std::vector<wchar_t> text(kChars, L'\0');
-    if (!remote.Write(0, &item, sizeof(item)) || !remote.Write(sizeof(LVITEMW), text.data(), 2)) {
+    if (!WriteListItem(remote, item) || !remote.Write(sizeof(LVITEMW), text.data(), 2)) {
         return L"(not written)";
     }
     Ask(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
@@ -320,7 +345,7 @@ bool SetListStateImage(HWND list, int row, UINT image) {
     LVITEMW item = {};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = INDEXTOSTATEIMAGEMASK(image);
-    if (!remote.ok() || !remote.Write(0, &item, sizeof(item))) return false;
+    if (!remote.ok() || !WriteListItem(remote, item)) return false;
     return Ask(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                reinterpret_cast<LPARAM>(remote.address())) != 0;
 }

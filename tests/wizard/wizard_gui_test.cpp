@@ -23,11 +23,26 @@ const std::wstring kViewerRunning =
 
 // The default folder as the setup must compute it: the 32-bit Program Files
 // folder of this machine plus the product folder.
+// The registry view of the setup under test: a 32-bit setup on 64-bit
+// Windows reads the 32-bit one, whose ProgramFilesDir is "Program Files (x86)".
+REGSAM SetupView() {
+    HANDLE file = CreateFileW(g_setupExe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    BYTE header[1024] = {};
+    DWORD read = 0;
+    ReadFile(file, header, sizeof(header), &read, nullptr);
+    CloseHandle(file);
+    const DWORD pe = *reinterpret_cast<const DWORD*>(header + 0x3C);
+    const bool i386 = pe + 6 <= read && *reinterpret_cast<const WORD*>(header + pe + 4) == 0x14C;
+    return i386 ? KEY_WOW64_32KEY : 0;
+}
+
 std::wstring ExpectedDefaultFolder() {
     HKEY key = nullptr;
     std::wstring folder = L"C:\\Pixolum\\";
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+                      KEY_QUERY_VALUE | SetupView(), &key) == ERROR_SUCCESS) {
         wchar_t value[260] = {};
         DWORD size = sizeof(value) - sizeof(wchar_t);
         if (RegQueryValueExW(key, L"ProgramFilesDir", nullptr, nullptr,

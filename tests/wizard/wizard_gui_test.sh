@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the wizard's window test on a display of its own.
-# Usage: wizard_gui_test.sh SETUP_EXE WIZARD_GUI_TEST_EXE
+# Usage: wizard_gui_test.sh SETUP_EXE WIZARD_GUI_TEST_EXE [GTEST_OPTION...]
 set -uo pipefail
 if [ -z "${DISPLAY:-}" ] || [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
   export PX_XVFB_WRAPPED=1
@@ -11,7 +11,7 @@ export PX_GUI=1
 prefix=$("$PX_WINE_RUN" --prefix-only) || exit 1
 # The display belongs to this run: a server left from another would draw nowhere.
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
-"$PX_WINE_RUN" "$driver" --gtest_brief=1 "$setup"
+"$PX_WINE_RUN" "$driver" --gtest_brief=1 "${@:3}" "$setup"
 rc=$?
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
 exit $rc

@@ -4,7 +4,8 @@
 #  1. a full installation through the wizard in the untouched prefix, and the
 #     equivalent "/silent" installation in a second untouched prefix: both
 #     must change the same files, settings, links and registry entries;
-#  2. every other scenario of the pages (the gtest program's other tests).
+#  2. every other scenario of the pages (the gtest program's other tests), or
+#     those PX_SCENARIOS names (a GoogleTest filter).
 # Usage: wizard_install_test.sh SETUP_EXE TEST_EXE VIEWER_WINDOW_EXE LINK_REPORT_EXE
 set -uo pipefail
 if [ -z "${DISPLAY:-}" ] || [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
@@ -92,6 +93,6 @@ fi
 
 # --- 2. the pages' other scenarios, in the prefix the installation left
 t=$(date +%s)
-px_wine "$test_exe" --gtest_brief=1 --gtest_filter='-*FullInstallation*' "$setup" "$viewer"; rc=$?
+px_wine "$test_exe" --gtest_brief=1 --gtest_filter="${PX_SCENARIOS:--*FullInstallation*}" "$setup" "$viewer"; rc=$?
 px_check "the association, ready and finish pages$(elapsed "$t")" test "$rc" = 0
 px_done
