@@ -5,4 +5,4 @@ px_add_wine_test(NAME setup_start COMMAND ${PROJECT_SOURCE_DIR}/tests/app/setup_
 # /log=, /? and /help through the shipped 32-bit setup.
 px_add_wine_test(NAME deploy_switches COMMAND ${PROJECT_SOURCE_DIR}/tests/app/deploy_switches_test.sh
                  $<TARGET_FILE:setup> ${PX_TEST_BINARY_DIR}/bin/uninstall_remote.exe
-                 RAW VERSIONS 10 GROUP deploy_switches)
+                 RAW SHIPPED VERSIONS 10 GROUP deploy_switches)

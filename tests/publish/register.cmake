@@ -8,7 +8,7 @@ add_test(NAME publish.reproducible
 set_tests_properties(publish.reproducible PROPERTIES
   TIMEOUT 1800 FIXTURES_SETUP px_release_build RESOURCE_LOCK release_check)
 px_add_wine_test(NAME publish_signed COMMAND ${CMAKE_CURRENT_LIST_DIR}/signed_test.sh ${PX_RELEASE_CHECK_DIR}
-                 RAW VERSIONS 10 GROUP publish_signed TIMEOUT 1800)
+                 RAW SHIPPED VERSIONS 10 GROUP publish_signed TIMEOUT 1800)
 set_property(TEST publish_signed.win10 APPEND PROPERTY FIXTURES_REQUIRED px_release_build)
 set_property(TEST publish_signed.win10 APPEND PROPERTY RESOURCE_LOCK release_check)
 set(PX_WINGET_SCHEMA_DIR ${PROJECT_SOURCE_DIR}/../shared/winget-schema-1.10.0 CACHE PATH
@@ -16,4 +16,4 @@ set(PX_WINGET_SCHEMA_DIR ${PROJECT_SOURCE_DIR}/../shared/winget-schema-1.10.0 CA
 px_add_wine_test(NAME publish_manifest COMMAND ${CMAKE_CURRENT_LIST_DIR}/manifest_test.sh
                  $<TARGET_FILE:setup> ${PX_MANIFEST_DIR}/manifests/o/Orlovane/Pixolum/${PROJECT_VERSION}
                  ${PX_WINGET_SCHEMA_DIR}
-                 RAW VERSIONS 10 GROUP publish_manifest)
+                 RAW SHIPPED VERSIONS 10 GROUP publish_manifest)
