@@ -44,8 +44,9 @@ function(px_finish_binary target)
     if(F_SIZE)
       set(size_args --size ${F_SIZE})
     endif()
+    # -B: the script's import writes no byte code into the source tree.
     add_custom_command(TARGET ${target} POST_BUILD
-      COMMAND ${python} ${PROJECT_SOURCE_DIR}/publish/sign_file.py $<TARGET_FILE:${target}>
+      COMMAND ${python} -B ${PROJECT_SOURCE_DIR}/publish/sign_file.py $<TARGET_FILE:${target}>
               --name ${F_NAME} --url ${PX_SITE} ${PX_SIGN_ARGS} ${size_args}
       COMMENT "Signing ${target}" VERBATIM)
   elseif(F_SIZE)

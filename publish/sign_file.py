@@ -43,15 +43,18 @@ def sign(args, source, target):
 
 def sign_to_size(args, path, size, work):
     # The signature is appended at an 8-byte boundary; its own length is
-    # learnt from a trial signature of the unpadded file. A time stamp may
-    # come back a few bytes longer or shorter: measure and sign again.
+    # learnt from a trial signature of the unpadded file. A time stamp echoes
+    # the request's random nonce, whose encoding varies by a byte, so the
+    # aligned length can differ by 8 from one signing to the next: measure
+    # and sign again (each try succeeds at least every other time).
     unpadded = os.path.join(work, 'unpadded')
     shutil.copyfile(path, unpadded)
     aligned = (os.path.getsize(unpadded) + 7) // 8 * 8
     trial = os.path.join(work, 'trial')
     sign(args, unpadded, trial)
     signature = os.path.getsize(trial) - aligned
-    for _ in range(3):
+    lengths = [signature]
+    for _ in range(10):
         padded = os.path.join(work, 'padded')
         shutil.copyfile(unpadded, padded)
         pad(padded, size - signature)
@@ -60,7 +63,9 @@ def sign_to_size(args, path, size, work):
         if os.path.getsize(signed) == size:
             return signed
         signature = os.path.getsize(signed) - (size - signature)
-    sys.exit('sign_file: could not sign %s to exactly %d bytes' % (path, size))
+        lengths.append(signature)
+    sys.exit('sign_file: could not sign %s to exactly %d bytes (signatures of %s bytes)'
+             % (path, size, ', '.join(map(str, lengths))))
 
 
 def main():
