@@ -18,6 +18,7 @@ constexpr Switch kGroup{L"/group=", 7};
 constexpr Switch kAllUsers{L"/allusers=", 10};
 constexpr Switch kAssoc{L"/assoc=", 7};
 constexpr Switch kIni{L"/ini=", 5};
+constexpr Switch kLog{L"/log=", 5};
 constexpr int kSwitchValueLimit = kPathChars;
 constexpr int kPictureRows = 49;
 
@@ -37,6 +38,12 @@ void ReadNumberSwitch(const wchar_t* line, const Switch& sw, int& value) {
     wchar_t scratch[kPathChars] = {};
     ReadSwitchValue(at, scratch, sw.length, kSwitchValueLimit);
     value = ParseSwitchNumber(scratch);
+}
+
+// Switches are searched only in the first 519 characters.
+void CopySwitchLine(const wchar_t* commandLine, wchar_t (&line)[kLongChars]) {
+    std::wcsncpy(line, commandLine ? commandLine : L"", kLongChars - 1);
+    line[kLongChars - 1] = L'\0';
 }
 
 void TrimTrailingBlanks(wchar_t* text) {
@@ -86,10 +93,21 @@ bool IsSilentCommandLine(const wchar_t* commandLine) {
     return commandLine && std::wcsstr(commandLine, L"/silent") != nullptr;
 }
 
-void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
-    // Switches are searched only in the first 519 characters.
+bool IsHelpCommandLine(const wchar_t* commandLine) {
+    return commandLine &&
+           (std::wcsstr(commandLine, L"/?") != nullptr || std::wcsstr(commandLine, L"/help") != nullptr);
+}
+
+void ReadLogSwitch(const wchar_t* commandLine, wchar_t* logFile) {
     wchar_t line[kLongChars] = {};
-    std::wcsncpy(line, commandLine ? commandLine : L"", kLongChars - 1);
+    CopySwitchLine(commandLine, line);
+    logFile[0] = L'\0';
+    ReadPathSwitch(line, kLog, logFile);
+}
+
+void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
+    wchar_t line[kLongChars] = {};
+    CopySwitchLine(commandLine, line);
 
     ReadPathSwitch(line, kFolder, choices.targetFolder);
     ReadNumberSwitch(line, kDesktop, choices.desktopShortcut);

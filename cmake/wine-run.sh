@@ -34,6 +34,7 @@ skip_without_wine32() {
   exit 77
 }
 [ "$arch" = win32 ] && skip_without_wine32 "a 32-bit prefix"
+[ "${PX_SHIPPED:-0}" = 1 ] && skip_without_wine32 "a test of the shipped 32-bit programs"
 
 template=$root/template; [ "$arch" = win32 ] && template=$root/template32
 make_template() {
