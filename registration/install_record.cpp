@@ -105,6 +105,8 @@ bool ParseEntry(const std::wstring& line, RecordEntry& entry) {
     size_t at = 2;
     switch (entry.kind) {
     case RecordEntry::KeyCreated:
+    case RecordEntry::FileCreated:
+    case RecordEntry::FolderCreated:
         return true;
     case RecordEntry::ValueSet:
         return ParseValue(fields, at, entry);
@@ -294,7 +296,7 @@ void InstallRecord::Commit() {
 void InstallRecord::Undo() {
     std::vector<RecordEntry> entries;
     entries.swap(m_entries);
-    ReplayBackwards(entries);
+    ReplayBackwards(entries, true);
     if (m_file == INVALID_HANDLE_VALUE) return;
     if (m_created) {
         CloseHandle(m_file);
@@ -338,7 +340,7 @@ bool ReadInstallRecord(const std::wstring& path, std::vector<RecordEntry>& entri
     return true;
 }
 
-std::vector<std::wstring> ReplayBackwards(const std::vector<RecordEntry>& entries) {
+std::vector<std::wstring> ReplayBackwards(const std::vector<RecordEntry>& entries, bool withFiles) {
     std::vector<std::wstring> failed;
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
         LONG status = ERROR_SUCCESS;
@@ -351,6 +353,16 @@ std::vector<std::wstring> ReplayBackwards(const std::vector<RecordEntry>& entrie
             break;
         case RecordEntry::KeyDeleted:
             status = RestoreDeletedKey(*entry);
+            break;
+        case RecordEntry::FileCreated:
+            if (withFiles && !DeleteFileW(entry->key.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+                GetLastError() != ERROR_PATH_NOT_FOUND) {
+                status = static_cast<LONG>(GetLastError());
+            }
+            break;
+        case RecordEntry::FolderCreated:
+            // A folder that holds something else by now stays.
+            if (withFiles) RemoveDirectoryW(entry->key.c_str());
             break;
         }
         if (status != ERROR_SUCCESS) failed.push_back(entry->key);

@@ -1,6 +1,6 @@
 // The install record: every registry key the registration created, every
 // value it created or replaced with the data it replaced, every key it
-// deleted with its values. Kept as a file in the install folder so that the
+// deleted with its values, and the links and link folders it created. Kept as a file in the install folder so that the
 // uninstaller can give back what the setup replaced, and replayed backwards
 // by a failed installation to leave the registry as it was.
 #pragma once
@@ -16,7 +16,13 @@ constexpr const wchar_t* kInstallRecordName = L"px_install.rec";
 // "\REGISTRY\USER\<sid>\..."), so that HKEY_CLASSES_ROOT and the 32-bit view
 // of 64-bit Windows replay to the key that was really written.
 struct RecordEntry {
-    enum Kind : wchar_t { KeyCreated = L'K', ValueSet = L'V', KeyDeleted = L'D' } kind;
+    enum Kind : wchar_t {
+        KeyCreated = L'K',
+        ValueSet = L'V',
+        KeyDeleted = L'D',
+        FileCreated = L'F',     // key: the file's full path
+        FolderCreated = L'G',   // key: the folder's full path
+    } kind;
     std::wstring key;
     std::wstring name;           // ValueSet: the value's name; "" for the default value
     bool hadOld = false;         // ValueSet: the value existed before
@@ -82,6 +88,9 @@ bool ReadInstallRecord(const std::wstring& path, std::vector<RecordEntry>& entri
 
 // Undoes entries backwards: a value goes back to what it was only while it
 // still holds what the setup wrote, a created key goes only when empty, a
-// deleted key comes back only when nothing has taken its place. Returns the
-// keys that could not be restored.
-std::vector<std::wstring> ReplayBackwards(const std::vector<RecordEntry>& entries);
+// deleted key comes back only when nothing has taken its place; a created
+// file goes, a created folder goes when empty. Returns the keys and files
+// that could not be restored. withFiles: also the links and their folder
+// (a failed installation); the uninstaller leaves them to its own rules,
+// which look where a link leads before removing it.
+std::vector<std::wstring> ReplayBackwards(const std::vector<RecordEntry>& entries, bool withFiles);

@@ -151,7 +151,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     std::vector<RecordEntry> record;
     if (ReadInstallRecord(recordPath, record)) {
         if (!filesRemain) {
-            for (const std::wstring& key : ReplayBackwards(record)) report.Fail(key);
+            for (const std::wstring& key : ReplayBackwards(record, false)) report.Fail(key);
             if (report.Succeeded() && !DeleteFileIfPresent(recordPath)) report.Fail(recordPath);
             report.associationsRemoved = true;
         }

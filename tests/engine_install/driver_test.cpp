@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
@@ -379,6 +380,8 @@ TEST_F(Driver, AFailedRegistrationUndoesTheInstallation) {
     const std::wstring target = m_work / L"Registrierung\\";
     auto install = [&] {
         InstallOptions options = Options(target);
+        options.desktopShortcut = 1;
+        options.startMenuGroup = 1;
         for (int row = 0; row < kSelectionSlots; ++row) options.associations.slots[row] = 1;
         options.associationsRequested = 1;
         const int result = RunInstallation(options);
@@ -389,9 +392,16 @@ TEST_F(Driver, AFailedRegistrationUndoesTheInstallation) {
     // A fresh installation leaves nothing behind.
     const std::wstring locationBefore = RegText(uninstall, L"InstallLocation");
     const std::wstring pngBefore = RegText(png, nullptr);
+    wchar_t desktop[MAX_PATH] = {}, programs[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
+    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+    const std::wstring desktopLink = std::wstring(desktop) + L"\\Pixolum.lnk";
+    const std::wstring group = std::wstring(programs) + L"\\Pixolum";
+    const bool linksBefore = Exists(desktopLink) || Exists(group);
     BlockClassKey(gif);
     EXPECT_EQ(install(), 0);
     EXPECT_FALSE(Exists(target)) << Log();
+    EXPECT_EQ(Exists(desktopLink) || Exists(group), linksBefore);
     EXPECT_EQ(RegText(uninstall, L"InstallLocation"), locationBefore);
     EXPECT_EQ(RegText(png, nullptr), pngBefore);
     EXPECT_NE(Log().find("Pixolum.gif"), std::string::npos) << Log();
