@@ -23,11 +23,12 @@ constexpr int kSwitchValueLimit = kPathChars;
 constexpr int kPictureRows = 49;
 
 // Reads a path switch straight into its 520-character buffer.
-void ReadPathSwitch(const wchar_t* line, const Switch& sw, wchar_t* dest) {
+bool ReadPathSwitch(const wchar_t* line, const Switch& sw, wchar_t* dest) {
     const wchar_t* at = std::wcsstr(line, sw.text);
-    if (!at) return;
+    if (!at) return false;
     ReadSwitchValue(at, dest, sw.length, kSwitchValueLimit);
     StripQuotes(dest, true);
+    return true;
 }
 
 // Reads a numeric switch through the scratch buffer; absent leaves `value`.
@@ -122,7 +123,7 @@ void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
         choices.associationsRequested = 1;
     }
     choices.associationsAllUsers = std::wcsstr(line, L"/assocallusers") ? 1 : 0;
-    ReadPathSwitch(line, kIni, choices.iniFolder);
+    if (ReadPathSwitch(line, kIni, choices.iniFolder)) choices.iniFolderGiven = 1;
 }
 
 InstallOptions MakeSilentOptions(SilentChoices& choices, wchar_t* caption) {
@@ -133,6 +134,7 @@ InstallOptions MakeSilentOptions(SilentChoices& choices, wchar_t* caption) {
     options.thumbnailsShortcut = choices.thumbnailsShortcut;
     options.shortcutsAllUsers = choices.shortcutsAllUsers;
     options.iniFolder = choices.iniFolder;
+    options.iniFolderGiven = choices.iniFolderGiven;
     options.associations = choices.associations;
     options.associationsAllUsers = choices.associationsAllUsers;
     options.associationsRequested = choices.associationsRequested;

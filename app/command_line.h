@@ -21,6 +21,7 @@ int ParseSwitchNumber(const wchar_t* text);
 struct SilentChoices {
     wchar_t targetFolder[kLongChars] = {};
     wchar_t iniFolder[kLongChars] = {};
+    int iniFolderGiven = 0;
     int startMenuGroup = 0;
     int desktopShortcut = 0;
     int thumbnailsShortcut = 0;
