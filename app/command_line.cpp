@@ -18,15 +18,17 @@ constexpr Switch kGroup{L"/group=", 7};
 constexpr Switch kAllUsers{L"/allusers=", 10};
 constexpr Switch kAssoc{L"/assoc=", 7};
 constexpr Switch kIni{L"/ini=", 5};
+constexpr Switch kLog{L"/log=", 5};
 constexpr int kSwitchValueLimit = kPathChars;
 constexpr int kPictureRows = 49;
 
 // Reads a path switch straight into its 520-character buffer.
-void ReadPathSwitch(const wchar_t* line, const Switch& sw, wchar_t* dest) {
+bool ReadPathSwitch(const wchar_t* line, const Switch& sw, wchar_t* dest) {
     const wchar_t* at = std::wcsstr(line, sw.text);
-    if (!at) return;
+    if (!at) return false;
     ReadSwitchValue(at, dest, sw.length, kSwitchValueLimit);
     StripQuotes(dest, true);
+    return true;
 }
 
 // Reads a numeric switch through the scratch buffer; absent leaves `value`.
@@ -36,6 +38,12 @@ void ReadNumberSwitch(const wchar_t* line, const Switch& sw, int& value) {
     wchar_t scratch[kPathChars] = {};
     ReadSwitchValue(at, scratch, sw.length, kSwitchValueLimit);
     value = ParseSwitchNumber(scratch);
+}
+
+// Switches are searched only in the first 519 characters.
+void CopySwitchLine(const wchar_t* commandLine, wchar_t (&line)[kLongChars]) {
+    std::wcsncpy(line, commandLine ? commandLine : L"", kLongChars - 1);
+    line[kLongChars - 1] = L'\0';
 }
 
 void TrimTrailingBlanks(wchar_t* text) {
@@ -85,10 +93,21 @@ bool IsSilentCommandLine(const wchar_t* commandLine) {
     return commandLine && std::wcsstr(commandLine, L"/silent") != nullptr;
 }
 
-void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
-    // Switches are searched only in the first 519 characters.
+bool IsHelpCommandLine(const wchar_t* commandLine) {
+    return commandLine &&
+           (std::wcsstr(commandLine, L"/?") != nullptr || std::wcsstr(commandLine, L"/help") != nullptr);
+}
+
+void ReadLogSwitch(const wchar_t* commandLine, wchar_t* logFile) {
     wchar_t line[kLongChars] = {};
-    std::wcsncpy(line, commandLine ? commandLine : L"", kLongChars - 1);
+    CopySwitchLine(commandLine, line);
+    logFile[0] = L'\0';
+    ReadPathSwitch(line, kLog, logFile);
+}
+
+void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
+    wchar_t line[kLongChars] = {};
+    CopySwitchLine(commandLine, line);
 
     ReadPathSwitch(line, kFolder, choices.targetFolder);
     ReadNumberSwitch(line, kDesktop, choices.desktopShortcut);
@@ -104,7 +123,7 @@ void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
         choices.associationsRequested = 1;
     }
     choices.associationsAllUsers = std::wcsstr(line, L"/assocallusers") ? 1 : 0;
-    ReadPathSwitch(line, kIni, choices.iniFolder);
+    if (ReadPathSwitch(line, kIni, choices.iniFolder)) choices.iniFolderGiven = 1;
 }
 
 InstallOptions MakeSilentOptions(SilentChoices& choices, wchar_t* caption) {
@@ -115,6 +134,7 @@ InstallOptions MakeSilentOptions(SilentChoices& choices, wchar_t* caption) {
     options.thumbnailsShortcut = choices.thumbnailsShortcut;
     options.shortcutsAllUsers = choices.shortcutsAllUsers;
     options.iniFolder = choices.iniFolder;
+    options.iniFolderGiven = choices.iniFolderGiven;
     options.associations = choices.associations;
     options.associationsAllUsers = choices.associationsAllUsers;
     options.associationsRequested = choices.associationsRequested;

@@ -21,6 +21,7 @@ int ParseSwitchNumber(const wchar_t* text);
 struct SilentChoices {
     wchar_t targetFolder[kLongChars] = {};
     wchar_t iniFolder[kLongChars] = {};
+    int iniFolderGiven = 0;
     int startMenuGroup = 0;
     int desktopShortcut = 0;
     int thumbnailsShortcut = 0;
@@ -32,6 +33,13 @@ struct SilentChoices {
 
 // True when the raw command line asks for silent mode.
 bool IsSilentCommandLine(const wchar_t* commandLine);
+
+// True when the raw command line asks for the list of switches ("/?" or "/help").
+bool IsHelpCommandLine(const wchar_t* commandLine);
+
+// The value of "/log=" (a file or folder for the silent log) into `logFile`
+// (kLongChars), read like the path switches; empty when absent.
+void ReadLogSwitch(const wchar_t* commandLine, wchar_t* logFile);
 
 // Evaluates the switches on a copy of the command line cut at 519
 // characters; `choices` holds the defaults on entry.

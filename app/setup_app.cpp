@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "earlier_install.h"
+#include "help_text.h"
 #include "install_driver.h"
 #include "install_log.h"
 #include "resource.h"
@@ -52,7 +53,11 @@ BOOL TheApp::InitInstance() {
     InitControls();
 
     const wchar_t* commandLine = GetCommandLineW();
-    if (IsSilentCommandLine(commandLine)) {
+    if (IsHelpCommandLine(commandLine)) {
+        // Asked for the switches: show them and install nothing, whatever else was given.
+        MessageBoxW(nullptr, kHelpText, kSetupCaption, MB_OK | MB_ICONINFORMATION);
+        m_nExitCode = 0;
+    } else if (IsSilentCommandLine(commandLine)) {
         m_nExitCode = RunSilent(commandLine);
     } else {
         RunWizardMode();
@@ -61,6 +66,10 @@ BOOL TheApp::InitInstance() {
 }
 
 int TheApp::RunSilent(const wchar_t* commandLine) {
+    wchar_t logFile[kLongChars] = {};
+    ReadLogSwitch(commandLine, logFile);
+    SetInstallLogFile(logFile);
+
     if (FindWindowW(kViewerWindowClass, nullptr)) {
         wchar_t message[kPathChars] = {};
         LoadStringW(m_hInstance, IDS_VIEWER_RUNNING, message, kPathChars);

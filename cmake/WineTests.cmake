@@ -36,14 +36,16 @@ function(px_add_wine_test)
       add_test(NAME ${test_name} COMMAND ${runner} ${PX_WINE_RUN} ${T_COMMAND})
     endif()
     set(arch win64)
+    set(shipped 0)
     if(T_SHIPPED)
+      set(shipped 1)
       if(v STREQUAL "xp")
         set(arch win32)
       endif()
       set_tests_properties(${test_name} PROPERTIES SKIP_RETURN_CODE 77)
     endif()
     set_tests_properties(${test_name} PROPERTIES
-      ENVIRONMENT "PX_WINEARCH=${arch};PX_WINVER=${v};PX_GROUP=${T_GROUP};PX_GUI=${gui};PX_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;PX_WINE_RUN=${PX_WINE_RUN};PX_BUILD_DIR=${CMAKE_BINARY_DIR};PX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      ENVIRONMENT "PX_SHIPPED=${shipped};PX_WINEARCH=${arch};PX_WINVER=${v};PX_GROUP=${T_GROUP};PX_GUI=${gui};PX_WINE_ROOT=${CMAKE_BINARY_DIR}/wine;PX_WINE_RUN=${PX_WINE_RUN};PX_BUILD_DIR=${CMAKE_BINARY_DIR};PX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
       TIMEOUT ${T_TIMEOUT}
       FIXTURES_REQUIRED wine
       LABELS "${T_LABELS}"

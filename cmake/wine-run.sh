@@ -34,6 +34,7 @@ skip_without_wine32() {
   exit 77
 }
 [ "$arch" = win32 ] && skip_without_wine32 "a 32-bit prefix"
+[ "${PX_SHIPPED:-0}" = 1 ] && skip_without_wine32 "a test of the shipped 32-bit programs"
 
 template=$root/template; [ "$arch" = win32 ] && template=$root/template32
 make_template() {
@@ -72,12 +73,16 @@ set_version() {
   else
     local build=22000; [ "$ver" = 11edge ] && build=21999
     WINEPREFIX="$p" wine reg delete "$key" /v Version /f
-    WINEPREFIX="$p" wine reg add "$nt" /v CurrentVersion /d 10.0 /f
-    WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuildNumber /d $build /f
-    WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuild /d $build /f
-    WINEPREFIX="$p" wine reg add "$nt" /v CurrentMajorVersionNumber /t REG_DWORD /d 10 /f
-    WINEPREFIX="$p" wine reg add "$nt" /v CurrentMinorVersionNumber /t REG_DWORD /d 0 /f
-    WINEPREFIX="$p" wine reg add "$nt" /v CSDVersion /d "" /f
+    # A 32-bit program reads the version from the 32-bit view of a 64-bit prefix.
+    local views=(/reg:64 /reg:32) view; [ "$arch" = win32 ] && views=(/reg:32)
+    for view in "${views[@]}"; do
+      WINEPREFIX="$p" wine reg add "$nt" /v CurrentVersion /d 10.0 /f $view
+      WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuildNumber /d $build /f $view
+      WINEPREFIX="$p" wine reg add "$nt" /v CurrentBuild /d $build /f $view
+      WINEPREFIX="$p" wine reg add "$nt" /v CurrentMajorVersionNumber /t REG_DWORD /d 10 /f $view
+      WINEPREFIX="$p" wine reg add "$nt" /v CurrentMinorVersionNumber /t REG_DWORD /d 0 /f $view
+      WINEPREFIX="$p" wine reg add "$nt" /v CSDVersion /d "" /f $view
+    done
   fi
   if [ "$gui" != 1 ]; then
     WINEPREFIX="$p" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f

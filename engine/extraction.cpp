@@ -13,6 +13,7 @@
 #include <memory>
 #include <new>
 
+#include "file_journal.h"
 #include "install_options.h"
 #include "read_ahead_io.h"
 #include "unzip.h"
@@ -231,7 +232,17 @@ bool WideFolderPart(const char* name, wchar_t* wideFolder) {
 // trusted any further; the walk ends.
 enum class Outcome { Done, Missing, Broken };
 
-Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
+// The entry's full path for the journal and the log: base ends in a backslash.
+std::wstring FullPath(const std::wstring& base, const wchar_t* name) {
+    std::wstring path = base + name;
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, FileJournal* journal,
+                            const std::wstring& base) {
     unz_file_info64 info;
     char name[kEntryNameBytes] = {};
     if (unzGetCurrentFileInfo64(archive, &info, name, kEntryNameBytes - 1, nullptr, 0, nullptr,
@@ -242,7 +253,10 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
 
     wchar_t wideName[kEntryWideChars];
     bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
-    if (nameFits && !IsContainedName(wideName)) return Outcome::Broken;
+    if (nameFits && !IsContainedName(wideName)) {
+        if (journal) NoteFailure(*journal, FullPath(base, wideName), ERROR_FILE_CORRUPT);
+        return Outcome::Broken;
+    }
     // A NUL inside the stored name would make this entry land on another
     // entry's file ("pixo32.exe\0..." overwrites the viewer).
     if (nameFits && strlen(name) != info.size_filename) return Outcome::Broken;
@@ -257,7 +271,11 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
     if (lastSeparator && lastSeparator[1] == '\0') {
         // A folder carries no data; one that does is a file whose name was damaged.
         if (info.uncompressed_size != 0) return Outcome::Broken;
-        CreateDirectoryW(wideName, nullptr);   // an existing folder is fine
+        if (journal) {
+            if (!CreateFolderNoted(*journal, FullPath(base, wideName))) return Outcome::Missing;
+        } else {
+            CreateDirectoryW(wideName, nullptr);   // an existing folder is fine
+        }
         return Outcome::Done;
     }
 
@@ -265,21 +283,36 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary) {
         unzCloseCurrentFile(archive);
         return Outcome::Broken;
     }
-    OutputFile output;
-    bool opened = output.Open(wideName);
+    const std::wstring fullPath = journal ? FullPath(base, wideName) : std::wstring();
     wchar_t wideFolder[kEntryWideChars];
-    if (!opened && WideFolderPart(name, wideFolder)) {
-        MakeParentDirectories(wideFolder);   // its folder entry may come later or not at all
+    // The earlier file moves aside first: a failed installation puts it back.
+    const bool prepared = !journal || PrepareFileWrite(*journal, fullPath);
+    OutputFile output;
+    bool opened = prepared && output.Open(wideName);
+    if (!opened && prepared && WideFolderPart(name, wideFolder)) {
+        // Its folder entry may come later or not at all.
+        if (journal) {
+            CreateFolderNoted(*journal, FullPath(base, wideFolder));
+        } else {
+            MakeParentDirectories(wideFolder);
+        }
         opened = output.Open(wideName);
     }
     if (!opened) {
+        if (journal && prepared) NoteFailure(*journal, fullPath, GetLastError());
         // Held open by a running viewer, read-only, or a folder of that name:
         // the walk goes on so that every other file is in place.
         unzCloseCurrentFile(archive);
         return Outcome::Missing;
     }
-    return CopyEntry(archive, info, output, buffer.get()) == kEntryOk ? Outcome::Done
-                                                                     : Outcome::Broken;
+    const int copied = CopyEntry(archive, info, output, buffer.get());
+    if (copied != kEntryOk && journal) {
+        const DWORD error = copied == UNZ_CRCERROR ? ERROR_CRC
+                            : copied == kEntryFailed && GetLastError() ? GetLastError()
+                                                                       : ERROR_FILE_CORRUPT;
+        NoteFailure(*journal, fullPath, error);
+    }
+    return copied == kEntryOk ? Outcome::Done : Outcome::Broken;
 }
 
 // minizip walks as many entries as the end record counts. A damaged count
@@ -296,10 +329,52 @@ bool CentralDirectoryGoesOn(unzFile archive) {
     return unzSetOffset64(archive, next) == UNZ_OK;
 }
 
+uint32_t ReadLittle(const unsigned char* at, int bytes) {
+    uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
+    return value;
+}
+
 }  // namespace
 
+int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
+    HMODULE self = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
+    HGLOBAL loaded = resource ? LoadResource(self, resource) : nullptr;
+    const auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
+    const DWORD size = data ? SizeofResource(self, resource) : 0;
+    constexpr DWORD kEndRecordBytes = 22;
+    constexpr DWORD kCentralHeaderBytes = 46;
+    if (size < kEndRecordBytes) return -1;
+    // The end record sits before a comment of at most 65,535 bytes.
+    DWORD end = size - kEndRecordBytes;
+    const DWORD lowest = end > 0xFFFF ? end - 0xFFFF : 0;
+    while (ReadLittle(data + end, 4) != 0x06054b50) {
+        if (end == lowest) return -1;
+        --end;
+    }
+    const uint32_t entries = ReadLittle(data + end + 10, 2);
+    DWORD at = ReadLittle(data + end + 16, 4);
+    int longest = 0;
+    for (uint32_t i = 0; i < entries; ++i) {
+        if (size < kCentralHeaderBytes || at > size - kCentralHeaderBytes || ReadLittle(data + at, 4) != 0x02014b50) return -1;
+        const DWORD nameBytes = ReadLittle(data + at + 28, 2);
+        const DWORD next = at + kCentralHeaderBytes + nameBytes + ReadLittle(data + at + 30, 2) +
+                           ReadLittle(data + at + 32, 2);
+        if (next > size) return -1;
+        // As the extraction converts it: the name's characters in the ANSI code page.
+        const int chars = nameBytes == 0 ? 0
+                          : MultiByteToWideChar(CP_ACP, 0,
+                                                reinterpret_cast<const char*>(data + at + kCentralHeaderBytes),
+                                                static_cast<int>(nameBytes), nullptr, 0);
+        if (chars > longest) longest = chars;
+        at = next;
+    }
+    return longest;
+}
+
 int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
-                   const wchar_t* targetFolder, int keepIconLibrary) {
+                   const wchar_t* targetFolder, int keepIconLibrary, FileJournal* journal) {
     HMODULE self = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
     if (!resource) return -1;
@@ -326,10 +401,13 @@ int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* t
         // A copy that did not fully reach the disk must not be walked.
         if (!temp.Close() || !written) return -1;
     }
-    return ExtractArchive(tempPath, targetFolder, keepIconLibrary);
+    return ExtractArchive(tempPath, targetFolder, keepIconLibrary, journal);
 }
 
-int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary) {
+int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
+                   FileJournal* journal) {
+    std::wstring base(targetFolder);
+    if (!base.empty() && base.back() != L'\\') base += L'\\';
     ZipReader archive(archivePath);
     if (!archive.get()) return -1;
     if (!SetCurrentDirectoryW(targetFolder)) return -1;
@@ -342,7 +420,7 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
     // No payload is empty: an archive without entries has lost its end record.
     int result = global.number_entry == 0 ? kExtractIncomplete : 0;
     for (ZPOS64_T index = 0; index < global.number_entry;) {
-        Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary);
+        Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary, journal, base);
         if (outcome != Outcome::Done) result = kExtractIncomplete;
         if (outcome == Outcome::Broken) break;
         ++index;

@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <string>
 
+#include "install_options.h"
+#include "text_buffer.h"
 #include "win_handles.h"
 
 namespace {
@@ -31,12 +33,44 @@ void AppendNarrow(std::string& out, const wchar_t* text, size_t length) {
     }
 }
 
+// The file set by SetInstallLogFile; empty: the relative default name.
+wchar_t g_logFile[kLongChars] = {};
+
+HANDLE OpenForAppend(const wchar_t* path) {
+    return CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Deployment tools often start the setup in a folder it may not write (the
+// system folder); a failure must still leave its trace somewhere.
+HANDLE OpenInTempFolder() {
+    wchar_t path[kLongChars] = {};
+    const DWORD chars = GetTempPathW(kPathChars, path);
+    if (chars == 0 || chars >= static_cast<DWORD>(kPathChars)) return INVALID_HANDLE_VALUE;
+    if (!AppendText(path, kLongChars, kLogFileName)) return INVALID_HANDLE_VALUE;
+    return OpenForAppend(path);
+}
+
 }  // namespace
 
+void SetInstallLogFile(const wchar_t* path) {
+    g_logFile[0] = L'\0';
+    if (!path || path[0] == L'\0') return;
+    wchar_t full[kLongChars] = {};
+    const DWORD chars = GetFullPathNameW(path, kLongChars, full, nullptr);
+    if (chars == 0 || chars >= static_cast<DWORD>(kLongChars)) return;
+    const DWORD attributes = GetFileAttributesW(full);
+    const bool folder = full[chars - 1] == L'\\' ||
+                        (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    if (folder && full[chars - 1] != L'\\' && !AppendText(full, kLongChars, L"\\")) return;
+    if (folder && !AppendText(full, kLongChars, kLogFileName)) return;
+    CopyText(g_logFile, kLongChars, full);
+}
+
 void WriteInstallLog(const wchar_t* message) {
-    // Relative name: the log lies in the folder that is current at the call.
-    FileHandle log(CreateFileW(kLogFileName, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Default: the relative name, so the log lies in the folder current at the call.
+    FileHandle log(OpenForAppend(g_logFile[0] ? g_logFile : kLogFileName));
+    if (!log) log = FileHandle(OpenInTempFolder());
     if (!log) return;
 
     wchar_t dateText[kDateChars] = {};

@@ -24,11 +24,17 @@ struct InstallOptions {
     int thumbnailsShortcut = 0;
     int shortcutsAllUsers = 0;
     wchar_t* iniFolder = nullptr;          // writable, kLongChars; the driver may store a default
+    // iniFolder was asked for ("/ini="): it replaces an earlier installation's
+    // settings folder, which is otherwise kept.
+    int iniFolderGiven = 0;
     AssociationSelection associations;
     int associationsAllUsers = 0;
     int associationsRequested = 0;
     int silent = 0;
     const wchar_t* messageCaption = L"Pixolum 32-bit Setup";
+    // Optional, kPathChars: receives the folder the files went to, as the
+    // registration names it.
+    wchar_t* installedFolder = nullptr;
 };
 
 // Product constants shown on the welcome page, in a link name and in the

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "install_options.h"
 #include "text_buffer.h"
@@ -53,6 +54,50 @@ void TrimSpaces(wchar_t* text) {
         while (text[start] == L' ') ++start;
         wmemmove(text, text + start, n - start + 1);
     }
+}
+
+int CanonicalFolder(const wchar_t* given, wchar_t* out) {
+    if (!out) return 0;
+    out[0] = L'\0';
+    if (!given) return 0;
+    const wchar_t* c = given;
+    while (*c == L' ') ++c;
+    std::wstring result;
+    size_t fixedLevels = 0;   // levels ".." may not climb above: a UNC server and share
+    if (((c[0] >= L'A' && c[0] <= L'Z') || (c[0] >= L'a' && c[0] <= L'z')) && c[1] == L':' &&
+        c[2] == L'\\') {
+        result.assign(c, 3);
+        c += 3;
+    } else if (c[0] == L'\\' && c[1] == L'\\') {
+        result = L"\\\\";
+        c += 2;
+        fixedLevels = 2;
+    } else {
+        return 0;
+    }
+    std::vector<std::wstring> levels;
+    while (*c) {
+        const wchar_t* end = c;
+        while (*end && *end != L'\\') ++end;
+        std::wstring level(c, end);
+        c = *end ? end + 1 : end;
+        while (!level.empty() && level.back() == L' ') level.pop_back();
+        if (level == L".") continue;
+        if (level == L"..") {
+            if (levels.size() > fixedLevels) levels.pop_back();
+            continue;
+        }
+        while (!level.empty() && (level.back() == L' ' || level.back() == L'.')) level.pop_back();
+        if (level.empty()) continue;
+        levels.push_back(level);
+    }
+    if (levels.size() < fixedLevels) return 0;
+    for (const std::wstring& level : levels) {
+        result += level;
+        result += L'\\';
+        if (result.size() >= static_cast<size_t>(kPathChars)) return 0;
+    }
+    return CopyText(out, kPathChars, result.c_str()) ? 1 : 0;
 }
 
 int CreateDirectoryTree(wchar_t* folder) {

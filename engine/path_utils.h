@@ -8,3 +8,12 @@ int CreateDirectoryTree(wchar_t* folder);       // 1 = exists now; normalises in
 int FileSizeOf(const wchar_t* path);            // bytes, 0 when empty or not openable
 enum PathPartMask { kPartDrive = 1, kPartFolder = 2, kPartName = 4, kPartExtension = 8 };
 void GetPathPart(const wchar_t* path, wchar_t* out, int mask);  // out: kPathChars
+
+// The one spelling of an install folder that the files, the registry and the
+// uninstaller share: blanks and dots at the end of every level dropped (as
+// Windows drops them when it creates the level), "." and ".." resolved,
+// doubled separators collapsed, one trailing backslash. Only absolute folders
+// ("X:\..." or "\\server\share\...") have one. 1 = out (kPathChars)
+// holds it; 0 = relative, drive-relative, without a level name, or longer
+// than kPathChars - 1 characters (out is then empty).
+int CanonicalFolder(const wchar_t* given, wchar_t* out);

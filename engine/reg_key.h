@@ -54,3 +54,12 @@ public:
 private:
     HKEY m_hKey = nullptr;
 };
+
+// Neither values nor subkeys: a key the setup made that holds nothing else.
+inline bool IsEmptyKey(HKEY key) {
+    DWORD subKeys = 0;
+    DWORD values = 0;
+    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
+                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+           subKeys == 0 && values == 0;
+}

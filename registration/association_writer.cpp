@@ -44,7 +44,7 @@ std::wstring TypeNameOf(const wchar_t* classGroup) {
 
 void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
                         const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
-                        bool isNt6, bool associationsAllUsers, bool selected) {
+                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice) {
     const std::wstring className = ClassNameOf(classGroup);
     const std::wstring extensionKey = std::wstring(L"SOFTWARE\\Classes\\.") + extension;
 
@@ -71,14 +71,15 @@ void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
 
     if (!isNt6) return;
     WriteCapabilityEntry(extension, classGroup);
-    if (!selected) return;
+    // Windows 8 and later want a hash beside "Progid" and reset a choice
+    // without one, losing the user's: there the class keys and capabilities
+    // must do. Vista and 7 honour a fresh key holding just "Progid".
+    if (!selected || !userChoice) return;
 
-    // From Vista on the shell honours only a UserChoice it finds as it left
-    // it; a fresh key holding just "Progid" replaces whatever was chosen.
-    const std::wstring userChoice = FileExtsKeyOf(extension) + L"\\UserChoice";
-    RegDeleteKeyW(HKEY_CURRENT_USER, userChoice.c_str());
+    const std::wstring choiceKey = FileExtsKeyOf(extension) + L"\\UserChoice";
+    DeleteKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str());
     RegKey choice;
-    if (choice.Create(HKEY_CURRENT_USER, userChoice.c_str(), MAXIMUM_ALLOWED) != ERROR_SUCCESS) {
+    if (CreateKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str(), choice) != ERROR_SUCCESS) {
         return;
     }
     SetStringValue(choice.Get(), L"Progid", className.c_str());
@@ -88,7 +89,8 @@ void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
     // The registration creates the key on NT 6 and later; the writer never
     // creates it, so a missing key means no capability values at all.
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, KEY_SET_VALUE) != ERROR_SUCCESS) {
+    if (key.Open(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) !=
+        ERROR_SUCCESS) {
         return;
     }
     const std::wstring valueName = std::wstring(L".") + extension;
@@ -98,7 +100,7 @@ void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
 void SuppressStoreAppSuggestions() {
     for (const wchar_t* appClass : kStoreAppClasses) {
         RegKey key;
-        if (key.Create(HKEY_CURRENT_USER, appClass, MAXIMUM_ALLOWED) != ERROR_SUCCESS) continue;
+        if (CreateKeyRecorded(HKEY_CURRENT_USER, appClass, key) != ERROR_SUCCESS) continue;
         SetStringValue(key.Get(), L"NoOpenWith", L"");
     }
 }

@@ -7,9 +7,10 @@
 // Writes the per-user Explorer choice, the machine-wide extension key, the
 // class key "Pixolum.<classGroup>" with type name, open command and icon, the
 // capability entry and the UserChoice, each where the flags call for it.
+// userChoice: the system honours a UserChoice without its hash (Vista and 7).
 void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
                         const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
-                        bool isNt6, bool associationsAllUsers, bool selected);
+                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice);
 
 // ".<extension>" = "Pixolum.<classGroup>" in the capabilities' file
 // associations; nothing when that key does not exist.

@@ -1,23 +1,22 @@
-// The two ways the registration writes registry values.
+// The ways the registration changes the registry. While an installation
+// runs, each change is first noted in its install record together with what
+// was there before, and a failure is noted for the install driver.
 #pragma once
 
 #include <windows.h>
 
-#include <cwchar>
+#include "reg_key.h"
 
-// The unnamed value of root\subKey as REG_SZ; RegSetValueW creates the key and
-// any missing parents. Failures are ignored by every caller.
-inline void SetDefaultValue(HKEY root, const wchar_t* subKey, const wchar_t* data) {
-    RegSetValueW(root, subKey, REG_SZ, data, static_cast<DWORD>(wcslen(data) * sizeof(wchar_t)));
-}
+// Opens root\subKey with KEY_ALL_ACCESS, creating it and any missing parents.
+LONG CreateKeyRecorded(HKEY root, const wchar_t* subKey, RegKey& key);
+
+// The unnamed value of root\subKey as REG_SZ; the key and its parents are
+// created when missing.
+LONG SetDefaultValue(HKEY root, const wchar_t* subKey, const wchar_t* data);
 
 // A named REG_SZ value; its size includes the terminating NUL.
-inline LONG SetStringValue(HKEY key, const wchar_t* name, const wchar_t* data) {
-    const DWORD bytes = static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), bytes);
-}
+LONG SetStringValue(HKEY key, const wchar_t* name, const wchar_t* data);
+LONG SetDwordValue(HKEY key, const wchar_t* name, DWORD data);
 
-inline LONG SetDwordValue(HKEY key, const wchar_t* name, DWORD data) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                          sizeof(data));
-}
+// Deletes root\subKey, a key of values only; ERROR_SUCCESS also when missing.
+LONG DeleteKeyRecorded(HKEY root, const wchar_t* subKey);

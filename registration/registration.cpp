@@ -66,7 +66,7 @@ void WriteApplicationKeys(const std::wstring& openCommand) {
     SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
                     openCommand.c_str());
     // An icon left by an older version would override the viewer's own.
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon");
+    DeleteKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon");
 
     SetDefaultValue(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe\\shell\\open\\command",
                     openCommand.c_str());
@@ -78,9 +78,9 @@ void WriteApplicationKeys(const std::wstring& openCommand) {
 }
 
 void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer) {
-    SetDefaultValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"");
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+    if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kUninstallKey, key) != ERROR_SUCCESS) return;
+    SetStringValue(key.Get(), nullptr, L"");
     const std::wstring version = VersionText();
     SetStringValue(key.Get(), L"DisplayName", (L"Pixolum " + version + L" (32-bit)").c_str());
     SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str());
@@ -105,30 +105,30 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer)
 void WriteCapabilities(const std::wstring& viewer) {
     {
         RegKey created;
-        (void)created.Create(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", MAXIMUM_ALLOWED);
+        CreateKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", created);
     }
     SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum\\shell\\open\\command",
                     Quoted(viewer).c_str());
     {
         RegKey capabilities;
-        if (capabilities.Create(HKEY_LOCAL_MACHINE, kCapabilitiesKey, MAXIMUM_ALLOWED) ==
-            ERROR_SUCCESS) {
+        if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilitiesKey, capabilities) == ERROR_SUCCESS) {
             SetStringValue(capabilities.Get(), L"ApplicationDescription", kApplicationDescription);
         }
     }
     {
         RegKey created;
-        (void)created.Create(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, MAXIMUM_ALLOWED);
+        CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, created);
     }
     RegKey registered;
-    if (registered.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications", KEY_SET_VALUE) ==
-        ERROR_SUCCESS) {
+    if (registered.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications",
+                        KEY_SET_VALUE | KEY_QUERY_VALUE) == ERROR_SUCCESS) {
         SetStringValue(registered.Get(), L"Pixolum", kCapabilitiesKey);
     }
 }
 
 void AssociateCatalogue(const AssociationSelection& selection, const std::wstring& viewer,
                         const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers) {
+    const bool userChoice = isNt6 && GetWindowsVersionCode() < 8;
     for (int row = 0; row < kFormatCount; ++row) {
         const bool selected = selection.slots[row] != 0;
         if (!isNt6 && !selected) continue;
@@ -137,7 +137,8 @@ void AssociateCatalogue(const AssociationSelection& selection, const std::wstrin
         if (!FormatDefaultIcon(format, viewer.c_str(), icon, kPathChars)) continue;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
             AssociateExtension(format.extensions[i].extension, format.extensions[i].classGroup,
-                               openCommand.c_str(), icon, isXp, isNt6, allUsers, selected);
+                               openCommand.c_str(), icon, isXp, isNt6, allUsers, selected,
+                               userChoice);
         }
     }
 }

@@ -9,12 +9,24 @@
 #include <string>
 
 #include "com_ptr.h"
+#include "install_record.h"
 #include "install_options.h"
 #include "path_utils.h"
 #include "text_buffer.h"
 #include "version_probe.h"
 
 namespace {
+
+// A link or folder that did not exist goes into the install record, so that
+// a failed installation and the uninstaller take it away again.
+void NoteNewPath(const std::wstring& path, RecordEntry::Kind kind) {
+    InstallRecord* record = ActiveInstallRecord();
+    if (!record || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+    RecordEntry entry;
+    entry.kind = kind;
+    entry.key = path;
+    record->Note(entry);
+}
 
 bool FitsPath(const std::wstring& path) {
     return path.size() < static_cast<size_t>(kPathChars);
@@ -41,6 +53,7 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
     link->SetPath(target);
     if (arguments) link->SetArguments(arguments);
     if (description) link->SetDescription(description);
+    NoteNewPath(linkPath, RecordEntry::FileCreated);
     return SUCCEEDED(file->Save(linkPath.c_str(), TRUE)) ? 1 : 0;
 }
 
@@ -86,6 +99,7 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers) {
     wchar_t group[kPathChars];
     GetSpecialFolderPath(group, allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
     if (!AppendText(group, kPathChars, L"Pixolum")) return 0;
+    NoteNewPath(group, RecordEntry::FolderCreated);
     CreateDirectoryTree(group);
     AppendBackslash(group);
 

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Makes the shipped 32-bit programs runnable under 32-bit Wine (wine32:i386).
-# Where the machine executes no 32-bit code (a kernel without 32-bit user
-# mode), the 32-bit Wine loader runs under qemu-i386's user-mode emulation,
+# Where the machine executes no 32-bit code (a kernel booted without 32-bit
+# user mode, as some of ours are), the 32-bit Wine loader runs under qemu-i386's user-mode emulation,
 # registered for i386 ELF executables through binfmt_misc. qemu 7.2 (Debian
 # 12's own) hangs in Wine's loader, so the qemu-i386 binary of bookworm-
 # backports' qemu-user is taken, unpacked into the cache, not installed.
 #
-# Idempotent. When 32-bit Wine cannot be had, wine32 is removed again (the
+# Idempotent. PX_WINE32_EMULATE=1 takes the emulation even where the kernel
+# runs 32-bit code itself (to reproduce a machine that does not). When 32-bit
+# Wine cannot be had, wine32 is removed again (the
 # "wine" command would pick it and fail) and the 32-bit tests report that
 # they were skipped; exit code 1 then.
 set -uo pipefail
@@ -27,7 +29,7 @@ if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok 
   apt_quiet update -qq && apt_quiet install -y -qq --no-install-recommends wine32:i386 ||
     { echo "bootstrap: wine32:i386 could not be installed: the 32-bit tests will be skipped"; exit 1; }
 fi
-wine32_runs && exit 0
+[ "${PX_WINE32_EMULATE:-0}" != 1 ] && wine32_runs && exit 0
 
 # qemu-i386 of version 8 or later, from bookworm-backports, with apt's own
 # lists in the cache so that the machine's sources stay as they are.

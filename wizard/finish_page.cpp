@@ -17,7 +17,7 @@ namespace {
 
 constexpr wchar_t kViewerExeName[] = L"pixo32.exe";
 
-// The viewer inside the folder the welcome page shows, or false when the
+// The viewer inside the install folder, or false when the
 // path would not fit a path buffer: a cut path could name another program.
 bool ViewerPathIn(const wchar_t* folder, wchar_t* path) {
     if (!CopyText(path, kPathChars, folder)) return false;
@@ -53,11 +53,9 @@ void CWizPropertySheet::RunFinishActions() {
         lazy::ShellExecuteW(GetDesktopWindow(), L"open", faq.c_str(), nullptr, L"", SW_SHOW);
     }
     if (IsDlgButtonChecked(finished, IDC_START_VIEWER) == BST_CHECKED) {
-        // The folder as the welcome page shows it, blanks and all.
-        wchar_t folder[kPathChars] = {};
-        GetDlgItemTextW(WizPage(kWelcomePage)->m_hWnd, IDC_TARGET_FOLDER, folder, kPathChars);
+        // The folder the files went to, as the installation spelled it.
         wchar_t viewer[kPathChars] = {};
-        if (ViewerPathIn(folder, viewer)) {
+        if (ViewerPathIn(m_szInstalledFolder, viewer)) {
             lazy::ShellExecuteW(GetActiveWindow(), L"open", viewer, L"", nullptr, SW_SHOW);
             Sleep(50);
             BringViewerToFront();

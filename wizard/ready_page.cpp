@@ -83,6 +83,7 @@ void CWizPropertyPage::ReadInstallOptions(InstallOptions& options, wchar_t* targ
     options.iniFolder = iniFolder;
     options.silent = 0;
     options.messageCaption = m_pSheet->m_szTitle;
+    options.installedFolder = m_pSheet->m_szInstalledFolder;
 }
 
 void CWizPropertyPage::EnableWizardButtons(BOOL enable) {

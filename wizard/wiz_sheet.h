@@ -29,6 +29,7 @@ public:
     CHyperLink m_linkEula;               // welcome page, control 1045
     CXColorStatic m_statusText;          // ready page, control 1044
     wchar_t m_szTitle[kPathChars] = {};  // window title and every message box's caption
+    wchar_t m_szInstalledFolder[kPathChars] = {};  // where the last installation put the files
 
 protected:
     const MessageMap* GetMessageMap() const override;

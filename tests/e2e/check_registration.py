@@ -123,7 +123,8 @@ for e, g in everything:
     else:
         want_ext = e in chosen_set or e in ('jpg', 'png', 'tif')
         uc = f'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.{e}\\UserChoice'
-        if (sz(uc, 'Progid') == f'Pixolum.{g}') != (e in chosen_set):
+        # A UserChoice without its hash works on Vista and 7 only.
+        if (sz(uc, 'Progid') == f'Pixolum.{g}') != (e in chosen_set and winver in ('vista', '7')):
             check(f'UserChoice of .{e}', False)
     if (ext == f'Pixolum.{g}') != want_ext:
         check(f'extension key .{e} ({ext!r})', False)

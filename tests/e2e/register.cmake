@@ -4,3 +4,8 @@ px_add_wine_test(NAME silent_install COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/sil
 px_add_wine_test(NAME registration_e2e COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/registration_test.sh
                  ${PX_SETUP_EXE} ${PX_TEST_BINARY_DIR}/bin/shell_open.exe
                  RAW VERSIONS xp vista 7 8 81 10 11 GROUP registration_e2e)
+px_add_wine_test(NAME install_folder COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/install_folder_test.sh
+                 ${PX_SETUP_EXE} ${PX_TEST_BINARY_DIR}/bin/shell_open.exe ${PX_TEST_PAYLOAD_DIR}/payload.zip
+                 RAW VERSIONS 10 GROUP install_folder)
+px_add_wine_test(NAME settings_update COMMAND ${PROJECT_SOURCE_DIR}/tests/e2e/settings_update_test.sh
+                 ${PX_SETUP_EXE} RAW VERSIONS 10 GROUP settings_update)

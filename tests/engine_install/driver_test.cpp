@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
@@ -321,15 +322,105 @@ TEST_F(Driver, FileThatCannotBeWrittenFailsTheInstallationWithString7) {
     EXPECT_EQ(Install(target), 0);
     CloseHandle(lock);
 
+    // Not an installation before: the setup takes away all it wrote.
     EXPECT_EQ(ReadBytes(target + L"pixo32.exe"), "running viewer");
-    EXPECT_EQ(ReadBytes(target + L"Plugins\\Icons.dll"), kPayloadIcons);   // the rest is there
-    EXPECT_FALSE(Exists(target + L"pixo32.ini"));                          // no settings
+    EXPECT_FALSE(Exists(target + L"Plugins"));
+    EXPECT_FALSE(Exists(target + L"pixo32.ini"));
     EXPECT_FALSE(Exists(target + L"Pixolum_Install.log"));
     EXPECT_FALSE(Exists(TempFolder() + L"pixog_x32.zip"));
     const std::string expected = Narrow(target) + ": Fehler beim Installieren!\r\n\r\n\xDC"
                                  "berpr\xFC"
                                  "fen Sie bitte ob Pixolum l\xE4uft";
     EXPECT_NE(Log().find(expected), std::string::npos) << Log();
+    // The held file and Windows' reason.
+    EXPECT_NE(Log().find(Narrow(target) + "pixo32.exe: "), std::string::npos) << Log();
+}
+
+// A registry key that cannot be written: a volatile key admits no lasting
+// subkey, so the class key's command cannot be made below it.
+void DeleteTree(HKEY root, const std::wstring& subKey) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    wchar_t name[256];
+    for (DWORD chars = 256; RegEnumKeyExW(key, 0, name, &chars, nullptr, nullptr, nullptr, nullptr) ==
+                            ERROR_SUCCESS;
+         chars = 256) {
+        DeleteTree(key, name);
+    }
+    RegCloseKey(key);
+    RegDeleteKeyW(root, subKey.c_str());
+}
+
+void BlockClassKey(const wchar_t* classKey) {
+    DeleteTree(HKEY_LOCAL_MACHINE, classKey);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, classKey, 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+std::wstring RegText(const wchar_t* subKey, const wchar_t* name) {
+    wchar_t text[520] = {};
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return L"<none>";
+    }
+    const LONG status =
+        RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::wstring(text) : L"<none>";
+}
+
+TEST_F(Driver, AFailedRegistrationUndoesTheInstallation) {
+    const wchar_t* gif = L"SOFTWARE\\Classes\\Pixolum.gif";
+    const wchar_t* uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";
+    const wchar_t* png = L"SOFTWARE\\Classes\\.png";
+    const std::wstring target = m_work / L"Registrierung\\";
+    auto install = [&] {
+        InstallOptions options = Options(target);
+        options.desktopShortcut = 1;
+        options.startMenuGroup = 1;
+        for (int row = 0; row < kSelectionSlots; ++row) options.associations.slots[row] = 1;
+        options.associationsRequested = 1;
+        const int result = RunInstallation(options);
+        SetCurrentDirectoryW(m_start.path().c_str());
+        return result;
+    };
+
+    // A fresh installation leaves nothing behind.
+    const std::wstring locationBefore = RegText(uninstall, L"InstallLocation");
+    const std::wstring pngBefore = RegText(png, nullptr);
+    wchar_t desktop[MAX_PATH] = {}, programs[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
+    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+    const std::wstring desktopLink = std::wstring(desktop) + L"\\Pixolum.lnk";
+    const std::wstring group = std::wstring(programs) + L"\\Pixolum";
+    const bool linksBefore = Exists(desktopLink) || Exists(group);
+    BlockClassKey(gif);
+    EXPECT_EQ(install(), 0);
+    EXPECT_FALSE(Exists(target)) << Log();
+    EXPECT_EQ(Exists(desktopLink) || Exists(group), linksBefore);
+    EXPECT_EQ(RegText(uninstall, L"InstallLocation"), locationBefore);
+    EXPECT_EQ(RegText(png, nullptr), pngBefore);
+    EXPECT_NE(Log().find("Pixolum.gif"), std::string::npos) << Log();
+
+    // An update leaves the earlier installation as it was.
+    DeleteTree(HKEY_LOCAL_MACHINE, gif);
+    ASSERT_EQ(install(), 1);
+    WriteBytes(target + L"pixo32.exe", "the earlier viewer");
+    const std::string settings = ReadBytes(target + L"pixo32.ini");
+    const std::wstring location = RegText(uninstall, L"InstallLocation");
+    const std::wstring bmp = RegText(L"SOFTWARE\\Classes\\Pixolum.bmp\\shell\\open\\command", nullptr);
+    BlockClassKey(gif);
+    EXPECT_EQ(install(), 0);
+    EXPECT_EQ(ReadBytes(target + L"pixo32.exe"), "the earlier viewer");
+    EXPECT_EQ(ReadBytes(target + L"pixo32.ini"), settings);
+    EXPECT_FALSE(Exists(target + L"pixo32.exe.px_old"));
+    EXPECT_EQ(RegText(uninstall, L"InstallLocation"), location);
+    EXPECT_EQ(RegText(L"SOFTWARE\\Classes\\Pixolum.bmp\\shell\\open\\command", nullptr), bmp);
+    DeleteTree(HKEY_LOCAL_MACHINE, gif);
 }
 
 TEST_F(Driver, WizardModeShowsOneMessageBoxPerFailureAndLogsNothing) {

@@ -56,9 +56,10 @@ protected:
     }
 
     static void Associate(const wchar_t* extension, const wchar_t* group, bool isXp, bool isNt6,
-                          bool allUsers, bool selected, const std::wstring& icon = kIcon) {
+                          bool allUsers, bool selected, const std::wstring& icon = kIcon,
+                          bool userChoice = true) {
         AssociateExtension(extension, group, kOpen.c_str(), icon.c_str(), isXp, isNt6, allUsers,
-                           selected);
+                           selected, userChoice);
     }
 
     static void ExpectClassKey(const std::wstring& group, const std::wstring& typeName,
@@ -141,6 +142,20 @@ TEST_F(AssociationWriter, Nt6ChosenReplacesTheUserChoice) {
                               (L"." + extension).c_str(), L"Pixolum." + group));
         EXPECT_FALSE(ReadValue(HKEY_CURRENT_USER, FileExts(extension), L"ProgID").found);
     }
+    ExpectClassKey(L"gif", L"Pixolum GIF File");
+}
+
+// Windows 8 and later reset a UserChoice without its hash: the user's own
+// choice stays as it was, the class key and capability still offer the viewer.
+TEST_F(AssociationWriter, Windows8AndLaterLeaveTheUserChoiceAlone) {
+    PlantUserChoice(L"gif");
+    Associate(L"gif", L"gif", false, true, false, true, kIcon, false);
+    Associate(L"jpeg", L"jpg", false, true, false, true, kIcon, false);
+    EXPECT_TRUE(HasString(HKEY_CURRENT_USER, UserChoice(L"gif"), L"Progid", L"Other.app"));
+    EXPECT_TRUE(HasString(HKEY_CURRENT_USER, UserChoice(L"gif"), L"Hash", L"abc"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UserChoice(L"jpeg")));
+    EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, ExtensionKey(L"gif"), nullptr, L"Pixolum.gif"));
+    EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, L".gif", L"Pixolum.gif"));
     ExpectClassKey(L"gif", L"Pixolum GIF File");
 }
 

@@ -11,7 +11,8 @@
 #  3. again with all formats, all users and "/assocallusers";
 #  4. the installed viewer running: exit code 2 and the log entry;
 #  5. the installed "px_uninstall.exe /silent /removesettings": exit code 0,
-#     and the registry and drive C: as before the setup.
+#     and the registry and drive C: as before the setup, the associations of
+#     other programs it replaced given back.
 # Usage: release_silent_test.sh SETUP_EXE PAYLOAD_ZIP SHELL_OPEN_EXE
 setup=$1 archive=$2 shell_open=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -39,6 +40,22 @@ fi
 mkdir -p "$WINEPREFIX/drive_c/Bilder"
 /usr/bin/python3 "$e2e/make_png.py" "$WINEPREFIX/drive_c/Bilder/Urlaub.png"
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# What other programs own before the setup: the uninstaller must give it back.
+{
+  wine reg add 'HKLM\Software\Classes\.bmp' /ve /d Paint.Picture /f
+  wine reg add 'HKLM\Software\Classes\.png' /ve /d pngfile /f
+  wine reg add 'HKLM\Software\Classes\.jpg' /ve /d jpegfile /f
+  wine reg add 'HKLM\Software\Classes\.tif' /ve /d TIFImage.Document /f
+  file_exts='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\FileExts'
+  if [ "$PX_WINVER" = xp ]; then
+    wine reg add "$file_exts\\.bmp" /v ProgID /d Paint.Picture /f
+  else
+    wine reg add "$file_exts\\.bmp\\UserChoice" /v Progid /d Paint.Picture /f
+    wine reg add "$file_exts\\.bmp\\UserChoice" /v Hash /d 'q1w2e3r4t5=' /f
+  fi
+  [ "$PX_WINVER" = 10 ] &&
+    wine reg add 'HKCU\Software\Classes\AppX43hnxtbyyps62jhe9sqpdzxn1790zetc' /v NoOpenWith /d '' /f
+} </dev/null >/dev/null 2>&1
 snapshot before
 
 # --- 1. a failed installation

@@ -11,6 +11,11 @@ bool IsPathInFolder(const std::wstring& path, const std::wstring& folder);
 // when it does not exist.
 std::wstring LongPathOf(const std::wstring& path);
 
+// The folder in the setup's one spelling (blanks and dots ending a level
+// dropped, doubled separators collapsed, one trailing backslash), so that
+// two spellings of one folder compare equal; empty for a relative folder.
+std::wstring CanonicalFolderOf(const std::wstring& folder);
+
 // The folder part of a file path, ending in a backslash; empty when none.
 std::wstring FolderOf(const std::wstring& path);
 

@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "install_options.h"
+#include "path_utils.h"
+
 namespace {
 
 // Upper case as the file system compares names (ordinal, not linguistic).
@@ -26,6 +29,11 @@ std::wstring LongPathOf(const std::wstring& path) {
     const DWORD length = GetLongPathNameW(path.c_str(), buffer.data(), needed + 1);
     if (length == 0 || length > needed) return path;
     return std::wstring(buffer.data(), length);
+}
+
+std::wstring CanonicalFolderOf(const std::wstring& folder) {
+    wchar_t canonical[kPathChars] = {};
+    return CanonicalFolder(folder.c_str(), canonical) ? std::wstring(canonical) : std::wstring();
 }
 
 std::wstring FolderOf(const std::wstring& path) {

@@ -11,6 +11,8 @@
 
 #include "earlier_install.h"
 #include "extraction.h"
+#include "file_journal.h"
+#include "install_record.h"
 #include "install_log.h"
 #include "path_utils.h"
 #include "registration.h"
@@ -52,12 +54,16 @@ std::wstring LoadMessage(int id) {
 
 // Wizard mode: one message box. Silent mode: one log entry instead, the
 // message and the folder joined by ": " in the order the string asks for.
-int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, Order order) {
+// detail, when known, names the file or folder and the Windows error on a
+// line of its own (log only: the message box keeps the program's text).
+int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, Order order,
+                  const std::wstring& detail = std::wstring()) {
     std::wstring message = LoadMessage(id);
     if (options.silent) {
         std::wstring entry = order == Order::MessageFirst
                                  ? message + L": " + folder
                                  : std::wstring(folder) + L": " + message;
+        if (!detail.empty()) entry += L"\n" + detail;
         WriteInstallLog(entry.c_str());
     } else {
         MessageBoxW(GetActiveWindow(), message.c_str(), options.messageCaption, MB_ICONERROR);
@@ -128,7 +134,7 @@ bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
 // The settings folder's "pixo32.ini", or false when the folder named by
 // iniFolder cannot be formed within the path limit; the settings then stay in
 // the program folder.
-bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
+bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, FileJournal& journal) {
     std::wstring expanded;
     if (wcschr(iniFolder, L'%')) {
         if (!ExpandSettingsFolder(iniFolder, expanded)) return false;
@@ -140,6 +146,8 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
     if (expanded.size() >= static_cast<size_t>(kPathChars) - 1) return false;
     wchar_t folder[kLongChars] = {};
     CopyText(folder, kLongChars, expanded.c_str());
+    wchar_t canonical[kPathChars] = {};
+    if (CanonicalFolder(folder, canonical)) CreateFolderNoted(journal, canonical);
     CreateDirectoryTree(folder);
     if (folder[0] == L'\0') return false;
     return FormSettingsPath(folder, activeIni);
@@ -148,24 +156,42 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni) {
 }  // namespace
 
 int RunInstallation(InstallOptions& options) {
-    // 1. A folder is given, and one whose registered commands can be formed.
+    // 1. One spelling of the folder for the files, the settings, the registry,
+    // the links and the finish page, decided before anything is written: an
+    // absolute folder whose registered commands can be formed and below which
+    // the payload's deepest file stays within the path limit.
+    wchar_t given[kLongChars] = {};
+    CopyText(given, kLongChars, options.targetFolder ? options.targetFolder : L"");
     wchar_t target[kLongChars] = {};
-    const wchar_t* given = options.targetFolder ? options.targetFolder : L"";
-    bool copied = CopyText(target, kLongChars, given);
-    if (target[0] == L'\0' || !copied || !TargetFolderFitsCommands(given)) {
-        return ReportFailure(options, IDS_INVALID_TARGET, target, Order::MessageFirst);
+    const int deepestEntry = LongestPayloadEntry(kPayloadId, kPayloadType);
+    if (!CanonicalFolder(given, target) || !TargetFolderFitsCommands(target) ||
+        wcslen(target) + static_cast<size_t>(deepestEntry > 0 ? deepestEntry : 0) >
+            static_cast<size_t>(kPathChars - 1)) {
+        TrimSpaces(given);
+        return ReportFailure(options, IDS_INVALID_TARGET, given, Order::MessageFirst);
     }
+    if (options.installedFolder) CopyText(options.installedFolder, kPathChars, target);
 
-    // 2. Created with all its levels; from here on the copy is normalised.
-    if (!CreateDirectoryTree(target)) {
+    // 2. Created with all its levels. Everything written from here on is
+    // noted, so that a failure leaves the machine as it was.
+    FileJournal journal;
+    if (!CreateFolderNoted(journal, target) || !CreateDirectoryTree(target)) {
+        UndoFileJournal(journal);
         return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst);
     }
+    if (!journal.createdFolders.empty()) journal.newTree = target;
+
+    // An earlier installation in this folder left its settings file there.
+    wchar_t programIni[kLongChars] = {};
+    FormSettingsPath(target, programIni);
+    const bool update = GetFileAttributesW(programIni) != INVALID_FILE_ATTRIBUTES;
 
     // 3. The Plugins folder.
     wchar_t plugins[kLongChars] = {};
     CopyText(plugins, kLongChars, target);
     AppendText(plugins, kLongChars, L"Plugins");
-    CreateDirectoryTree(plugins);
+    CreateFolderNoted(journal, plugins);
+    AppendBackslash(plugins);
 
     // 4. Icon-library gate.
     wchar_t iconLibrary[kLongChars] = {};
@@ -177,21 +203,29 @@ int RunInstallation(InstallOptions& options) {
     // that stopped early has already entered the target: the failure's log
     // entry still belongs in the folder the setup started in.
     std::wstring startFolder = CurrentFolder();
-    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep) != 0) {
+    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep, &journal) != 0) {
         if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
-        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst);
+        UndoFileJournal(journal);
+        const std::wstring detail = journal.failedPath.empty()
+                                        ? std::wstring()
+                                        : DescribeFailure(journal.failedPath, journal.failedError);
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst, detail);
     }
 
-    // 6. The settings file beside the viewer, in the folder the files went to.
-    wchar_t programIni[kLongChars] = {};
-    FormSettingsPath(target, programIni);
+    // 6. The settings file beside the viewer was formed above.
 
-    // 7. Silent installs into the default folder keep their settings in the
-    // user's application data.
-    if (options.silent && options.iniFolder && options.iniFolder[0] == L'\0') {
+    // 7. An update keeps the settings where the earlier installation has
+    // them (its folder key unexpanded, or none for the program folder) unless
+    // another folder was asked for. Silent installs into the default folder
+    // otherwise keep their settings in the user's application data.
+    if (update && !options.iniFolderGiven && options.iniFolder) {
+        GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", options.iniFolder, kLongChars,
+                                 programIni);
+    } else if (options.silent && options.iniFolder &&
+               options.iniFolder[0] == L'\0') {
         wchar_t defaultFolder[kPathChars] = {};
         GetDefaultInstallFolder(defaultFolder);
-        if (wcsstr(given, defaultFolder)) {
+        if (wcsstr(target, defaultFolder)) {
             CopyText(options.iniFolder, kLongChars, kDefaultSettingsFolder);
         }
     }
@@ -199,12 +233,14 @@ int RunInstallation(InstallOptions& options) {
     // 8. Settings folder and first settings.
     const wchar_t* iniFolder = options.iniFolder ? options.iniFolder : L"";
     wchar_t activeIni[kLongChars] = {};
-    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni)) {
+    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni, journal)) {
         iniFolder = L"";
         CopyText(activeIni, kLongChars, programIni);
     }
     int portable = iniFolder[0] != L'\0' &&
                    (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
+    PreserveFile(journal, programIni);
+    if (wcscmp(activeIni, programIni) != 0) PreserveFile(journal, activeIni);
     WriteInitialSettings(programIni, activeIni, iniFolder, portable);
 
     // 9. Wizard mode asks before associations change.
@@ -217,13 +253,30 @@ int RunInstallation(InstallOptions& options) {
         }
     }
 
-    // 10. Links, application keys, uninstall entry, associations.
-    RegisterApplication(associationsConfirmed, options.associationsRequested, given,
+    // 10. Links, application keys, uninstall entry, associations, each
+    // registry change noted in the install record with what it replaced.
+    InstallRecord record;
+    record.Open(std::wstring(target) + kInstallRecordName);
+    {
+        RecordingScope recording(record);
+        RegisterApplication(associationsConfirmed, options.associationsRequested, target,
                         options.startMenuGroup, options.desktopShortcut,
                         options.thumbnailsShortcut, options.shortcutsAllUsers,
                         options.associations, options.associationsAllUsers);
+    }
+    if (record.Failed()) {
+        // The log belongs where the setup started, and the target must not
+        // be the current folder while its levels are removed.
+        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
+        record.Undo();
+        UndoFileJournal(journal);
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
+                             DescribeFailure(record.FailedAt(), static_cast<DWORD>(record.Error())));
+    }
+    record.Commit();
 
     // 11. The viewer keeps its settings as UTF-16.
     ConvertSettingsFileToUnicode(activeIni);
+    CommitFileJournal(journal);
     return 1;
 }

@@ -22,7 +22,11 @@ void RemoveOurLink(const std::wstring& linkPath, const std::wstring& installFold
                    const std::wstring& longInstallFolder, RemovalReport& report) {
     if (!Exists(linkPath)) return;
     const std::wstring target = ReadLinkTarget(linkPath);
-    if (!IsPathInFolder(target, installFolder) && !IsPathInFolder(LongPathOf(target), longInstallFolder)) {
+    // Earlier builds wrote the folder as typed, blanks ending a level and all.
+    const std::wstring canonicalTarget = CanonicalFolderOf(FolderOf(target));
+    if (!IsPathInFolder(target, installFolder) && !IsPathInFolder(LongPathOf(target), longInstallFolder) &&
+        !(!canonicalTarget.empty() &&
+          (_wcsicmp(canonicalTarget.c_str(), installFolder.c_str()) == 0 || IsPathInFolder(canonicalTarget, installFolder)))) {
         return;
     }
     if (!DeleteFileW(linkPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) report.Fail(linkPath);

@@ -6,6 +6,7 @@
 #include "association_writer.h"
 #include "format_catalogue.h"
 #include "reg_key.h"
+#include "uninstall_paths.h"
 
 namespace {
 
@@ -42,14 +43,6 @@ bool ReadString(HKEY key, const wchar_t* name, std::wstring& text) {
 bool NamesOurClass(const std::wstring& text) {
     const size_t n = wcslen(kClassPrefix);
     return text.size() > n && _wcsnicmp(text.c_str(), kClassPrefix, n) == 0;
-}
-
-bool IsEmptyKey(HKEY key) {
-    DWORD subKeys = 0;
-    DWORD values = 0;
-    return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
-                            nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-           subKeys == 0 && values == 0;
 }
 
 // A key that the setup created to hold one value goes once that value is
@@ -152,12 +145,6 @@ void RemoveRegisteredApplication(RemovalReport& report) {
     }
 }
 
-std::wstring NormalisedFolder(std::wstring folder) {
-    while (!folder.empty() && folder.back() == L' ') folder.pop_back();
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
 }  // namespace
 
 LONG DeleteKeyTree(HKEY root, const std::wstring& subKey) {
@@ -192,13 +179,13 @@ std::wstring RegisteredInstallFolder() {
         !ReadString(key.Get(), L"InstallLocation", location)) {
         return std::wstring();
     }
-    return NormalisedFolder(location);
+    return CanonicalFolderOf(location);
 }
 
 bool RegistrationBelongsElsewhere(const std::wstring& installFolder) {
     const std::wstring registered = RegisteredInstallFolder();
     return !registered.empty() &&
-           _wcsicmp(registered.c_str(), NormalisedFolder(installFolder).c_str()) != 0;
+           _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) != 0;
 }
 
 void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 
+#include "install_record.h"
 #include "link_cleanup.h"
 #include "registry_cleanup.h"
 #include "uninstall_paths.h"
@@ -111,7 +112,9 @@ std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
 }
 
 bool IsInstallation(const std::wstring& installFolder) {
-    return _wcsicmp(RegisteredInstallFolder().c_str(), installFolder.c_str()) == 0 ||
+    const std::wstring registered = RegisteredInstallFolder();
+    return (!registered.empty() &&
+            _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) == 0) ||
            Exists(installFolder + kSettingsFileName);
 }
 
@@ -139,9 +142,22 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     RemoveSettings(request, settingsFolder, settingsFiles, report);
 
     // Files that stay (in use, no rights) keep the uninstall entry and the
-    // uninstaller itself, so that the user can run it again later.
+    // uninstaller itself, so that the user can run it again later. An
+    // installation with a record gets back what the setup replaced and loses
+    // only what it wrote; one without (an earlier build's) loses the
+    // registration by the tables.
     const bool filesRemain = !report.Succeeded();
-    if (!RegistrationBelongsElsewhere(request.installFolder)) RemoveRegistration(filesRemain, report);
+    const std::wstring recordPath = request.installFolder + kInstallRecordName;
+    std::vector<RecordEntry> record;
+    if (ReadInstallRecord(recordPath, record)) {
+        if (!filesRemain) {
+            for (const std::wstring& key : ReplayBackwards(record, false)) report.Fail(key);
+            if (report.Succeeded() && !DeleteFileIfPresent(recordPath)) report.Fail(recordPath);
+            report.associationsRemoved = true;
+        }
+    } else if (!RegistrationBelongsElsewhere(request.installFolder)) {
+        RemoveRegistration(filesRemain, report);
+    }
 
     if (ownImageListed && !filesRemain) {
         if (!request.parkingFolder.empty()) {

@@ -13,7 +13,7 @@ import os
 import sys
 
 
-def main(path, size):
+def pad(path, size):
     current = os.path.getsize(path)
     if current > size:
         sys.exit('pad_to_size: %s has %d bytes, more than %d' % (path, current, size))
@@ -25,4 +25,4 @@ def main(path, size):
 if __name__ == '__main__':
     if len(sys.argv) != 3:
         sys.exit('usage: pad_to_size.py FILE SIZE')
-    sys.exit(main(sys.argv[1], int(sys.argv[2])))
+    sys.exit(pad(sys.argv[1], int(sys.argv[2])))
