@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "link_accessible.h"
 #include "link_command.h"
 #include "link_geometry.h"
 #include "reg_key.h"
@@ -17,6 +18,21 @@ namespace {
 constexpr size_t kValueChars = 260;    // registry values read by the fallback
 constexpr size_t kCommandChars = 520;  // the handler's command with the target
 
+// A copy of the help program's hand cursor (resource 106 of winhlp32.exe in
+// the Windows folder), or null.
+HCURSOR LoadHelpHandCursor() {
+    wchar_t path[kValueChars] = {};
+    const UINT length = GetWindowsDirectoryW(path, kValueChars);
+    if (length == 0 || length >= kValueChars) return nullptr;
+    if (!AppendText(path, kValueChars, L"\\winhlp32.exe")) return nullptr;
+    // Only the cursor resource is wanted: map the file as data, run none of its code.
+    ModuleHandle helpModule(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!helpModule) return nullptr;
+    HCURSOR cursor = LoadCursorW(helpModule.Get(), MAKEINTRESOURCEW(106));
+    // The copy outlives the module the resource came from.
+    return cursor ? static_cast<HCURSOR>(CopyIcon(cursor)) : nullptr;
+}
+
 }  // namespace
 
 const MessageMapEntry CHyperLink::s_messageEntries[] = {
@@ -26,14 +42,21 @@ const MessageMapEntry CHyperLink::s_messageEntries[] = {
     {WM_TIMER, 0, 0, Handler(&CHyperLink::OnTimer)},
     {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 0, Handler(&CHyperLink::OnClicked)},
     {WM_ERASEBKGND, 0, 0, Handler(&CHyperLink::OnEraseBkgnd)},
+    {WM_PAINT, 0, 0, Handler(&CHyperLink::OnPaint)},
+    {WM_SETFOCUS, 0, 0, Handler(&CHyperLink::OnFocusChanged)},
+    {WM_KILLFOCUS, 0, 0, Handler(&CHyperLink::OnFocusChanged)},
+    {WM_GETDLGCODE, 0, 0, Handler(&CHyperLink::OnGetDlgCode)},
+    {WM_KEYDOWN, 0, 0, Handler(&CHyperLink::OnKeyDown)},
+    {WM_GETOBJECT, 0, 0, Handler(&CHyperLink::OnGetObject)},
 };
 const MessageMap CHyperLink::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 
 const MessageMap* CHyperLink::GetMessageMap() const { return &s_messageMap; }
 
 void CHyperLink::PreSubclassWindow() {
-    // Clicks reach the parent as STN_CLICKED only with SS_NOTIFY.
-    SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetStyle() | SS_NOTIFY);
+    // Clicks reach the parent as STN_CLICKED only with SS_NOTIFY; Tab
+    // reaches the link only as a tab stop.
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetStyle() | SS_NOTIFY | WS_TABSTOP);
 
     const std::wstring text = GetWindowTextString(m_hWnd);
     if (m_target.empty()) m_target = text;
@@ -100,16 +123,11 @@ void CHyperLink::FitToText() {
 
 void CHyperLink::LoadLinkCursor() {
     if (m_linkCursor.Get()) return;
-    wchar_t path[kValueChars] = {};
-    const UINT length = GetWindowsDirectoryW(path, kValueChars);
-    if (length == 0 || length >= kValueChars) return;
-    if (!AppendText(path, kValueChars, L"\\winhlp32.exe")) return;
-    // Only the cursor resource is wanted: map the file as data, run none of its code.
-    ModuleHandle helpModule(LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    if (!helpModule) return;
-    if (HCURSOR cursor = LoadCursorW(helpModule.Get(), MAKEINTRESOURCEW(106))) {
-        // The copy outlives the module the resource came from.
-        m_linkCursor.Reset(static_cast<HCURSOR>(CopyIcon(cursor)));
+    m_linkCursor.Reset(LoadHelpHandCursor());
+    // Not every Windows has the help program in its folder (Wine keeps it in
+    // system32 only): the system's own hand then.
+    if (!m_linkCursor.Get()) {
+        m_linkCursor.Reset(static_cast<HCURSOR>(CopyIcon(LoadCursorW(nullptr, IDC_HAND))));
     }
 }
 
@@ -128,12 +146,10 @@ bool CHyperLink::OnCtlColor(WPARAM wParam, LPARAM, LRESULT& result) {
 }
 
 bool CHyperLink::OnSetCursor(WPARAM, LPARAM, LRESULT& result) {
-    if (m_linkCursor.Get()) {
-        SetCursor(m_linkCursor.Get());
-        result = TRUE;
-    } else {
-        result = FALSE;
-    }
+    // Without a hand the default processing sets the class cursor.
+    if (!m_linkCursor.Get()) return false;
+    SetCursor(m_linkCursor.Get());
+    result = TRUE;
     return true;
 }
 
@@ -169,6 +185,12 @@ bool CHyperLink::OnTimer(WPARAM, LPARAM, LRESULT&) {
 }
 
 bool CHyperLink::OnClicked(WPARAM, LPARAM, LRESULT& result) {
+    Activate();
+    result = 0;
+    return true;
+}
+
+void CHyperLink::Activate() {
     m_isHovering = FALSE;
     const int opened = OpenLinkTarget(m_target.c_str(), SW_SHOW);
     m_isVisited = opened > 32 ? TRUE : FALSE;
@@ -177,8 +199,6 @@ bool CHyperLink::OnClicked(WPARAM, LPARAM, LRESULT& result) {
     } else if (m_hWnd && IsWindow(m_hWnd)) {
         InvalidateRect(m_hWnd, nullptr, TRUE);
     }
-    result = 0;
-    return true;
 }
 
 bool CHyperLink::OnEraseBkgnd(WPARAM wParam, LPARAM, LRESULT& result) {
@@ -241,4 +261,53 @@ LONG CHyperLink::ReadKeyDefaultValue(HKEY root, const wchar_t* subKey, wchar_t* 
     value[kValueChars - 1] = L'\0';
     CopyText(output, outputChars, value);
     return ERROR_SUCCESS;
+}
+
+bool CHyperLink::OnPaint(WPARAM, LPARAM, LRESULT& result) {
+    PAINTSTRUCT paint = {};
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    if (!dc) return false;
+    // The static draws its text (colours through the reflected
+    // WM_CTLCOLORSTATIC) into our context; the focus rectangle goes on top,
+    // unless the user has not used the keyboard yet.
+    SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const LRESULT uiState = SendMessageW(m_hWnd, WM_QUERYUISTATE, 0, 0);
+    if (GetFocus() == m_hWnd && !(uiState & UISF_HIDEFOCUS)) {
+        RECT client = {};
+        GetClientRect(m_hWnd, &client);
+        DrawFocusRect(dc, &client);
+    }
+    EndPaint(m_hWnd, &paint);
+    result = 0;
+    return true;
+}
+
+bool CHyperLink::OnFocusChanged(WPARAM, LPARAM, LRESULT&) {
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+    return false;
+}
+
+bool CHyperLink::OnGetDlgCode(WPARAM, LPARAM lParam, LRESULT& result) {
+    // Enter belongs to the link while it has the focus, not to the dialog's
+    // default button.
+    result = Default();
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN) {
+        result |= DLGC_WANTMESSAGE;
+    }
+    return true;
+}
+
+bool CHyperLink::OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // Enter and Space open the link once per press, not on key repeat.
+    const bool repeated = (lParam & (1L << 30)) != 0;
+    if ((wParam != VK_RETURN && wParam != VK_SPACE) || repeated) return false;
+    Activate();
+    result = 0;
+    return true;
+}
+
+bool CHyperLink::OnGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = AnswerLinkAccessibleObject(m_hWnd, wParam, lParam);
+    return result != 0;
 }

@@ -45,6 +45,13 @@ private:
     bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnClicked(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnEraseBkgnd(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnPaint(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnFocusChanged(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnGetDlgCode(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnKeyDown(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnGetObject(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Opens the target as a click does; the keyboard's way to click.
+    void Activate();
 
     // A copy of a cursor, destroyed with its owner.
     class CursorCopy {

@@ -6,8 +6,8 @@ build=${BUILD_DIR:-$here/build}
 bash "$here/scripts/bootstrap.sh"
 configured=$(cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-mingw32.cmake" \
                   -DCMAKE_BUILD_TYPE=Release "$@")
-# Signed or not, in one line.
-grep '^-- Signing' <<<"$configured" | sed 's/^-- /build: /' || true
+# Signed or not, and the web site the links open, one line each.
+grep -E '^-- (Signing|Product web site)' <<<"$configured" | sed 's/^-- /build: /' || true
 cmake --build "$build" -j"$(nproc)"
 echo "build: $build/app/setup.exe ($(stat -c %s "$build/app/setup.exe") bytes)"
 echo "sha256: $(sha256sum "$build/app/setup.exe" | cut -d' ' -f1)"

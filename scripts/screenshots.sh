@@ -29,18 +29,11 @@ prefix=$("$src/cmake/wine-run.sh" --prefix-only) || exit 1
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wineserver -k 2>/dev/null
 wine wineboot </dev/null >/dev/null 2>&1
-# Without a window manager Wine draws the frame and caption itself; Windows
-# has "Microsoft Sans Serif", Wine lacks it: its Tahoma is the nearest.
+# Without a window manager Wine draws the frame and caption itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-  /v 'Microsoft Sans Serif' /d Tahoma /f </dev/null >/dev/null 2>&1
-# Some Wine builds do not find their own fonts folder and fall back to the
-# host's fonts: give the prefix Wine's Tahoma itself.
-for f in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
-  [ -f "$f" ] && cp -f "$f" "$prefix/drive_c/windows/Fonts/"
-done
-wineserver -w
+source "$src/tests/wizard/dialog_font.sh"
+px_dialog_font
 
 # The FAQ page must never reach the host's browser: no browser for web pages.
 for scheme in http https; do

@@ -42,6 +42,10 @@ void CWizPropertyPage::SetFormatListLook(bool enabled) {
                  static_cast<LPARAM>(enabled ? m_crListBk : kGreyedListBack));
     SendMessageW(list, LVM_SETTEXTCOLOR, 0,
                  static_cast<LPARAM>(enabled ? m_crListText : kGreyedListText));
+    // Rows paint their own text background, white unless told: the same
+    // colour as the list, so that a greyed row is grey all across.
+    SendMessageW(list, LVM_SETTEXTBKCOLOR, 0,
+                 static_cast<LPARAM>(enabled ? m_crListBk : kGreyedListBack));
     EnableWindow(GetDlgItem(m_hWnd, IDC_PICTURES_ONLY), enabled);
     EnableWindow(GetDlgItem(m_hWnd, IDC_CHECK_ALL), enabled);
     EnableWindow(GetDlgItem(m_hWnd, IDC_CHECK_NONE), enabled);

@@ -41,6 +41,9 @@ void CWizPropertyPage::ActivateFinished() {
     SetDlgItemTextW(sheet, IDCANCEL, finish.c_str());
     EnableWindow(GetDlgItem(sheet, ID_WIZBACK), FALSE);
     EnableWindow(GetDlgItem(sheet, ID_WIZNEXT), FALSE);
+    // The one button left is the default: Enter presses it, as it does Next
+    // on the other pages.
+    SendMessageW(sheet, DM_SETDEFID, IDCANCEL, 0);
 }
 
 void CWizPropertySheet::RunFinishActions() {

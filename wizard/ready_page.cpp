@@ -108,13 +108,15 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
     ReadInstallOptions(options, targetFolder, iniFolder);
 
     // The installation holds this thread until it ends: the status line shown
-    // now is what the user sees meanwhile. It stays shown afterwards.
+    // now is what the user sees meanwhile. Once it ends there is nothing to
+    // wait for, whatever the outcome.
     HWND status = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
     ShowWindow(status, SW_SHOW);
     UpdateWindow(status);
 
     EnableWizardButtons(FALSE);
     const int installed = RunInstallation(options);
+    ShowWindow(status, SW_HIDE);
     EnableWizardButtons(TRUE);
 
     // A failed installation was reported by the driver; the user starts over

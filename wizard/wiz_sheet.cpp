@@ -1,5 +1,7 @@
 #include "wiz_sheet.h"
 
+#include <cwchar>
+
 #include "resource.h"
 #include "resource_text.h"
 #include "text_buffer.h"
@@ -10,6 +12,7 @@ CWizPropertySheet g_wizardSheet;
 
 const MessageMapEntry CWizPropertySheet::s_messageEntries[] = {
     {WM_SYSCOMMAND, 0, 0, Handler(&CWizPropertySheet::OnSysCommand)},
+    {WM_SETTEXT, 0, 0, Handler(&CWizPropertySheet::OnSetText)},
 };
 const MessageMap CWizPropertySheet::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 
@@ -51,7 +54,9 @@ bool CWizPropertySheet::ConfirmLeave() {
 BOOL CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (LOWORD(wParam) == IDCANCEL) {
         if (GetActiveIndex() == kFinishedPage) {
-            RunFinishActions();
+            // Escape also arrives as this command; it and the close box leave
+            // without opening the browser or starting the viewer.
+            if (!m_bLeaveConfirmed && GetKeyState(VK_ESCAPE) >= 0) RunFinishActions();
         } else if (!m_bLeaveConfirmed && !ConfirmLeave()) {
             return TRUE;  // the wizard stays open
         }
@@ -61,13 +66,23 @@ BOOL CWizPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
 
 bool CWizPropertySheet::OnSysCommand(WPARAM wParam, LPARAM, LRESULT& result) {
     // Exactly SC_CLOSE: the title-bar close box and Alt+F4.
-    if (wParam != SC_CLOSE || GetActiveIndex() == kFinishedPage) return false;
-    if (!ConfirmLeave()) {
+    if (wParam != SC_CLOSE) return false;
+    if (GetActiveIndex() != kFinishedPage && !ConfirmLeave()) {
         result = 0;
         return true;
     }
     m_bLeaveConfirmed = true;
     result = Default();
     m_bLeaveConfirmed = false;
+    return true;
+}
+
+bool CWizPropertySheet::OnSetText(WPARAM, LPARAM lParam, LRESULT& result) {
+    // The platform titles the sheet after each page it shows, and our pages
+    // have no caption: once the sheet has its title, it keeps it.
+    const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+    if (!m_szTitle[0] || (text && wcscmp(text, m_szTitle) == 0)) return false;
+    SetWindowTextW(m_hWnd, m_szTitle);
+    result = TRUE;
     return true;
 }

@@ -38,6 +38,7 @@ protected:
 
 private:
     bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSetText(WPARAM wParam, LPARAM lParam, LRESULT& result);
     // "Installation beenden?" with No as the default; true for Yes.
     bool ConfirmLeave();
     void RunFinishActions();
@@ -45,8 +46,9 @@ private:
     static const MessageMapEntry s_messageEntries[];
     static const MessageMap s_messageMap;
 
-    // Set while a close the user already confirmed runs through the platform,
-    // which may turn it into a Cancel command: no second question then.
+    // Set while a close the user already chose runs through the platform,
+    // which may turn it into a Cancel command: no second question then, and
+    // on the finish page no finish actions.
     bool m_bLeaveConfirmed = false;
 };
 

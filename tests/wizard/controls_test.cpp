@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -192,6 +193,74 @@ TEST_F(ControlsTest, HyperLinkTakesItsTextAsTargetAndFitsTheText) {
     EXPECT_EQ(rect.top, 20);
     EXPECT_EQ(rect.right - rect.left, extent.cx);
     EXPECT_EQ(rect.bottom - rect.top, extent.cy);
+}
+
+// Whether two cursors look the same: hot spot, mask and colour bits.
+bool SameCursorImage(HCURSOR a, HCURSOR b) {
+    ICONINFO first = {}, second = {};
+    if (!a || !b || !GetIconInfo(a, &first)) return false;
+    if (!GetIconInfo(b, &second)) return false;
+    auto bits = [](HBITMAP bitmap) {
+        std::string data;
+        BITMAP header = {};
+        if (bitmap && GetObjectW(bitmap, sizeof(header), &header)) {
+            data.resize(static_cast<size_t>(header.bmWidthBytes) * header.bmHeight);
+            GetBitmapBits(bitmap, static_cast<LONG>(data.size()), &data[0]);
+        }
+        return data;
+    };
+    const bool same = first.xHotspot == second.xHotspot && first.yHotspot == second.yHotspot &&
+                      bits(first.hbmMask) == bits(second.hbmMask) &&
+                      bits(first.hbmColor) == bits(second.hbmColor);
+    for (HBITMAP bitmap : {first.hbmMask, first.hbmColor, second.hbmMask, second.hbmColor}) {
+        if (bitmap) DeleteObject(bitmap);
+    }
+    return same;
+}
+
+TEST_F(ControlsTest, HyperLinkIsAHandATabStopAndALinkToScreenReaders) {
+    // Without the help program in the Windows folder (some installations
+    // lack it) its hand cursor cannot be had.
+    wchar_t help[MAX_PATH] = {};
+    GetWindowsDirectoryW(help, MAX_PATH);
+    wcscat(help, L"\\winhlp32.exe");
+    const std::wstring away = std::wstring(help) + L".away";
+    const bool moved = MoveFileW(help, away.c_str()) != FALSE;
+    ASSERT_EQ(GetFileAttributesW(help), INVALID_FILE_ATTRIBUTES);
+    HWND label = Static(L"Pixolum EULA", SS_LEFT, 10, 10, 200, 20);
+    CHyperLink link;
+    const BOOL bound = link.SubclassWindow(label);
+    if (moved) MoveFileW(away.c_str(), help);
+    ASSERT_TRUE(bound);
+
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_TRUE(SameCursorImage(GetCursor(), LoadCursorW(nullptr, IDC_HAND)))
+        << "the system's hand";
+    EXPECT_TRUE(GetWindowLongW(label, GWL_STYLE) & WS_TABSTOP);
+
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(label, OBJID_CLIENT, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&accessible)),
+              S_OK);
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role = {};
+    EXPECT_EQ(accessible->get_accRole(self, &role), S_OK);
+    EXPECT_EQ(role.vt, VT_I4);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+    BSTR name = nullptr;
+    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+    EXPECT_EQ(std::wstring(name ? name : L""), L"Pixolum EULA");
+    SysFreeString(name);
+    VARIANT state = {};
+    EXPECT_EQ(accessible->get_accState(self, &state), S_OK);
+    EXPECT_TRUE(state.lVal & STATE_SYSTEM_FOCUSABLE);
+    accessible->Release();
+    CoUninitialize();
 }
 
 TEST_F(ControlsTest, HyperLinkKeepsTheEdgeOrCentreOfItsAlignment) {

@@ -386,6 +386,45 @@ std::wstring ProgramOfWindow(HWND window) {
     return std::wstring(path, length);
 }
 
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    if (!screen) return CLR_INVALID;
+    const COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool TypeKeys(HWND window, const std::string& keys) {
+    // The test scripts run a key server: it runs xdotool with what each
+    // request file in the folder PX_KEYS holds, and then deletes the file.
+    // The pointer rests in the window's bottom left corner, clear of its
+    // controls: X hands keys to the window under the pointer.
+    RECT bounds = {};
+    GetWindowRect(window, &bounds);
+    const std::string command = "mousemove " + std::to_string(bounds.left + 6) + " " +
+                                std::to_string(bounds.bottom - 6) + " key --delay 40 " + keys;
+    wchar_t folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"PX_KEYS", folder, MAX_PATH)) return false;
+    static int s_request = 0;
+    const std::wstring base = std::wstring(folder) + L"\\" + std::to_wstring(++s_request);
+    const std::wstring writing = base + L".part", request = base + L".keys";
+    HANDLE file = CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    WriteFile(file, command.data(), static_cast<DWORD>(command.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!MoveFileW(writing.c_str(), request.c_str())) return false;
+    return WaitUntil([&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
 int ScreenDpi() {
     int dpi = 96;
     if (HDC screen = GetDC(nullptr)) {

@@ -91,6 +91,13 @@ HWND FindTopWindow(const wchar_t* className);
 std::wstring ProgramOfWindow(HWND window);
 // The horizontal DPI of the screen as programs on it see it.
 int ScreenDpi();
+// The colour of a pixel of the screen as drawn, CLR_INVALID when unreadable.
+COLORREF ScreenPixel(int x, int y);
+// The window with the keyboard focus in the thread that owns window, or null.
+HWND FocusOf(HWND window);
+// Types keys with xdotool on the display into window's process, as a user
+// would (xdotool's key names: "alt+b Return Tab"); false when no key server runs.
+bool TypeKeys(HWND window, const std::string& keys);
 
 // A top-level window of the viewer's window class "Pixolum", as a running
 // viewer has; gone with the object.

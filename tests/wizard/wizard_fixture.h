@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gui_driver.h"
+#include "text_fit.h"
 
 namespace pxgui {
 
@@ -59,6 +60,38 @@ protected:
     // No message box comes up within a while.
     void ExpectNoBox(int waitMs = 1500) {
         EXPECT_FALSE(WaitUntil([this] { return FindMessageBox(m_setup.Id()) != nullptr; }, waitMs));
+    }
+
+    // The sheet keeps its title, every text of the page shows whole, and no
+    // two controls of the page and the sheet's buttons share a mnemonic.
+    void ExpectTitleAndTextsFit(int pageIndex) {
+        SCOPED_TRACE(testing::Message() << "page " << pageIndex);
+        EXPECT_EQ(Text(m_sheet), kTitle);
+        const std::vector<TextMeasure> measures = MeasurePageTexts(Page());
+        EXPECT_FALSE(measures.empty());
+        std::wstring letters;
+        for (int button : {kBack, kNext, IDCANCEL}) letters += Mnemonic(ItemText(m_sheet, button));
+        for (const TextMeasure& m : measures) letters += Mnemonic(m.text);
+        for (size_t i = 0; i < letters.size(); ++i) {
+            EXPECT_EQ(letters.find(letters[i], i + 1), std::wstring::npos)
+                << "mnemonic " << static_cast<char>(letters[i]) << " twice";
+        }
+        for (const TextMeasure& m : measures) {
+            EXPECT_TRUE(m.Fits()) << "control " << m.id << " needs " << m.needed.cx << " x "
+                                  << m.needed.cy << " px, has " << m.room.cx << " x "
+                                  << m.room.cy << ": " << testing::PrintToString(m.text);
+        }
+    }
+
+    // The lower-case letters after single ampersands of a label.
+    static std::wstring Mnemonic(const std::wstring& label) {
+        std::wstring letters;
+        for (size_t i = 0; i + 1 < label.size(); ++i) {
+            if (label[i] != L'&') continue;
+            if (label[i + 1] != L'&') letters += static_cast<wchar_t>(towlower(label[i + 1]));
+            ++i;
+        }
+        return letters;
     }
 
     SetupProcess m_setup;

@@ -61,7 +61,7 @@ protected:
     void ExpectWelcomeButtons() {
         EXPECT_EQ(ItemText(m_sheet, kBack), L"< &Zurück");
         EXPECT_EQ(ItemText(m_sheet, kNext), L"&Weiter >");
-        EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"&Beenden");
+        EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"B&eenden");
         EXPECT_TRUE(WaitUntil([this] { return !IsEnabled(m_sheet, kBack); }))
             << "Back must be disabled on the welcome page";
         EXPECT_TRUE(IsEnabled(m_sheet, kNext));
@@ -90,6 +90,73 @@ TEST_F(Wizard, OpensOnTheWelcomePageWithTitleTextsButtonsAndDefaults) {
     ExpectNoBox();
 }
 
+TEST_F(Wizard, EveryPageKeepsTheTitleShowsTextsWholeAndUsesEachMnemonicOnce) {
+    Start();
+    // The template font must be the one the pages really use: the target
+    // field is 212 dialog units wide.
+    RECT field = {};
+    GetWindowRect(GetDlgItem(Page(), 1000), &field);
+    EXPECT_EQ(field.right - field.left, DialogUnitsToPixelsX(212));
+    ExpectTitleAndTextsFit(0);
+    for (int page = 1; page <= 3; ++page) {
+        Next(page);
+        ExpectTitleAndTextsFit(page);
+    }
+    Back(2);
+    Back(1);
+    Back(0);
+    EXPECT_EQ(Text(m_sheet), kTitle) << "after going back";
+}
+
+TEST_F(Wizard, KeysDoWhatTheirLettersSay) {
+    Start();
+    HWND page = Page();
+    auto type = [&](const char* keys) { ASSERT_TRUE(TypeKeys(m_sheet, keys)) << "no key server"; };
+    type("alt+a");
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(page, 1017); })) << "Alt+A";
+    // B chooses the current user, not "Beenden".
+    type("alt+b");
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(page, 1016); })) << "Alt+B";
+    ExpectNoBox(500);
+    // The arrow keys stay inside the group of the two choices.
+    for (int id : {1017, 1016, 1017}) {
+        type("Down");
+        EXPECT_TRUE(WaitUntil([&] { return IsChecked(page, id) && FocusOf(m_sheet) == GetDlgItem(page, id); }))
+            << "Down should reach " << id;
+    }
+    // D and M each tick their own box.
+    type("alt+d");
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(page, 1011); })) << "Alt+D";
+    EXPECT_TRUE(IsChecked(page, 1021));
+    type("alt+m");
+    ASSERT_TRUE(WaitUntil([&] { return !IsChecked(page, 1021); })) << "Alt+M";
+    EXPECT_FALSE(IsChecked(page, 1011));
+    type("alt+e");
+    ExpectBox(L"Installation beenden?", IDNO, IDNO);
+
+    // Enter is Next; Escape asks before it leaves.
+    type("Return");
+    ASSERT_TRUE(WaitForPage(m_sheet, 1)) << "Enter";
+    type("Escape");
+    ExpectBox(L"Installation beenden?", IDNO, IDNO);
+    type("alt+w");
+    ASSERT_TRUE(WaitForPage(m_sheet, 2)) << "Alt+W";
+    type("alt+r");
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(Page(), 3311); })) << "Alt+R";
+    type("alt+w");
+    ASSERT_TRUE(WaitForPage(m_sheet, 3));
+    HWND ready = Page();
+    type("alt+p");
+    ASSERT_TRUE(WaitUntil([&] { return IsChecked(ready, 1038); })) << "Alt+P";
+    for (int id : {1039, 1038}) {
+        type("Down");
+        EXPECT_TRUE(WaitUntil([&] { return IsChecked(ready, id) && FocusOf(m_sheet) == GetDlgItem(ready, id); }))
+            << "Down should reach " << id;
+    }
+    type("alt+z");
+    ASSERT_TRUE(WaitForPage(m_sheet, 2)) << "Alt+Z";
+}
+
 TEST_F(Wizard, WhatsNewPageAndBackKeepTheWelcomePageAsItWas) {
     Start();
     HWND welcome = Page();
@@ -101,7 +168,7 @@ TEST_F(Wizard, WhatsNewPageAndBackKeepTheWelcomePageAsItWas) {
     HWND notes = Page();
     EXPECT_EQ(ItemText(m_sheet, kBack), L"< &Zurück");
     EXPECT_EQ(ItemText(m_sheet, kNext), L"&Weiter >");
-    EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"&Beenden");
+    EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"B&eenden");
     EXPECT_TRUE(IsEnabled(m_sheet, kBack));
     EXPECT_TRUE(IsEnabled(m_sheet, kNext));
     EXPECT_TRUE(IsEnabled(m_sheet, IDCANCEL));

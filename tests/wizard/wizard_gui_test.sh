@@ -11,7 +11,12 @@ export PX_GUI=1
 prefix=$("$PX_WINE_RUN" --prefix-only) || exit 1
 # The display belongs to this run: a server left from another would draw nowhere.
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
+source "$(dirname "$0")/dialog_font.sh"
+source "$(dirname "$0")/keys.sh"
+WINEPREFIX=$prefix px_dialog_font
+px_key_server
 "$PX_WINE_RUN" "$driver" --gtest_brief=1 "${@:3}" "$setup"
 rc=$?
+px_key_server_stop
 WINEPREFIX=$prefix wineserver -k 2>/dev/null
 exit $rc

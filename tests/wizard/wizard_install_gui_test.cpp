@@ -36,6 +36,7 @@ const std::wstring kCannotCreate =
     L"Kann Zielverzeichnis nicht erstellen!\n\nBitte überprüfen Sie Ihre Schreibrechte und "
     L"System-Policies!\n\nVersuchen Sie das Zielverzeichnis zuerst händisch zu erstellen.";
 const std::wstring kFaqAddress = L"https://www.pixolum.example/faq.htm";
+const std::wstring kEulaAddress = L"https://www.pixolum.example/eula.htm";
 constexpr int kInstallWaitMs = 90000;
 
 // Controls of the pages.
@@ -192,6 +193,17 @@ protected:
         for (int button : {kPicturesOnly, kCheckAll, kCheckNone}) {
             EXPECT_EQ(IsEnabled(page, button), enabled) << "button " << button;
         }
+        // What the user sees: a pixel of the first row, in its second column
+        // behind the end of the text, has the list's background colour.
+        const COLORREF back = enabled ? GetSysColor(COLOR_WINDOW) : RGB(192, 192, 192);
+        RECT bounds = {}, header = {};
+        GetWindowRect(list, &bounds);
+        GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+        const int x = bounds.left + (bounds.right - bounds.left) - MulDiv(40, ScreenDpi(), 96);
+        const int y = header.bottom + MulDiv(4, ScreenDpi(), 96);
+        COLORREF seen = CLR_INVALID;
+        EXPECT_TRUE(WaitUntil([&] { return (seen = ScreenPixel(x, y)) == back; }, 3000))
+            << "row pixel " << std::hex << seen << ", wanted " << back;
     }
     void ExpectInstallButtons(bool enabled) {
         for (int id : {kBack, kNext, IDCANCEL}) {
@@ -203,7 +215,7 @@ protected:
         HWND page = Page();
         EXPECT_EQ(ItemText(page, kFinishedHeading), L"Einrichtung abgeschlossen!");
         EXPECT_EQ(ItemText(page, kOpenFaq),
-                  L"Pixolum &FAQs (Häufig gestellte Fragen) Webseite anzeigen");
+                  L"Pixolum F&AQs (Häufig gestellte Fragen) Webseite anzeigen");
         EXPECT_EQ(ItemText(page, kStartViewer), L"Pixolum &starten");
         EXPECT_TRUE(IsChecked(page, kOpenFaq));
         EXPECT_TRUE(IsChecked(page, kStartViewer));
@@ -212,6 +224,7 @@ protected:
             return !IsEnabled(m_sheet, kBack) && !IsEnabled(m_sheet, kNext);
         })) << "Back and Next are disabled on the finish page";
         EXPECT_TRUE(IsEnabled(m_sheet, IDCANCEL));
+        ExpectTitleAndTextsFit(4);
     }
     // Presses Next on the ready page; answers the association question when
     // it must come and checks the busy wizard meanwhile; waits for the finish page.
@@ -236,13 +249,18 @@ protected:
                              << testing::PrintToString(
                                     MessageBoxText(FindMessageBox(m_setup.Id())));
     }
-    // Presses "&Fertig stellen" and waits for the setup to end.
-    void Finish() {
-        ClickItem(m_sheet, IDCANCEL);
+    // Presses "&Fertig stellen", or types keys, and waits for the setup to end.
+    void Finish(const char* keys = nullptr) {
+        if (keys) {
+            ASSERT_TRUE(TypeKeys(m_sheet, keys)) << "no key server";
+        } else {
+            ClickItem(m_sheet, IDCANCEL);
+        }
         DWORD exitCode = 1;
         ASSERT_TRUE(m_setup.WaitForExit(kInstallWaitMs, &exitCode)) << "the wizard stays open";
         EXPECT_EQ(exitCode, 0u);
     }
+    void OpenEulaWith(const char* key);
     // Cancel on pages 0 to 3, answered Yes.
     void Quit() {
         ClickItem(m_sheet, IDCANCEL);
@@ -423,7 +441,7 @@ TEST_F(InstallWizard, ReadyPageShowsTheFolderAndResetsTheSettingsChoice) {
     EXPECT_FALSE(IsVisible(ready, kStatus));
     EXPECT_EQ(ItemText(m_sheet, kBack), L"< &Zurück");
     EXPECT_EQ(ItemText(m_sheet, kNext), L"&Weiter >");
-    EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"&Beenden");
+    EXPECT_EQ(ItemText(m_sheet, IDCANCEL), L"B&eenden");
     ExpectInstallButtons(true);
 
     // XP keeps the settings in the program folder, later systems in the
@@ -491,6 +509,7 @@ TEST_F(InstallWizard, ARunningViewerBlocksAndAFailedInstallationLeadsBackToTheSt
     ExpectInstallButtons(false);
     ASSERT_TRUE(Answer(box, IDOK));
     ASSERT_TRUE(WaitForPage(m_sheet, 0)) << "a failed installation leads to the welcome page";
+    EXPECT_FALSE(IsVisible(ready, kStatus)) << "nothing to wait for once the run has ended";
     EXPECT_TRUE(WaitUntil([&] { return !IsEnabled(m_sheet, kBack); }));
     EXPECT_TRUE(IsEnabled(m_sheet, kNext));
     EXPECT_TRUE(IsEnabled(m_sheet, IDCANCEL));
@@ -503,7 +522,7 @@ TEST_F(InstallWizard, ARunningViewerBlocksAndAFailedInstallationLeadsBackToTheSt
     EXPECT_EQ(Marks(List()), rows ? kPictureMarks : kNoMarks);
     EXPECT_EQ(IsChecked(Page(), kWriteAssoc), rows);
     ASSERT_NO_FATAL_FAILURE(Next(3));
-    EXPECT_TRUE(IsVisible(ready, kStatus)) << "the status line stays after a failed run";
+    EXPECT_FALSE(IsVisible(ready, kStatus)) << "no wait text on the idle ready page";
     ExpectInstallButtons(true);
     Quit();
 
@@ -535,7 +554,8 @@ TEST_F(InstallWizard, DeclinedQuestionAssociatesNothingAndTheFinishStartsTheView
     EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, L"Software\\Classes\\Pixolum.mp3"), !IsXp());
 
     ExpectFinishPage();
-    ASSERT_NO_FATAL_FAILURE(Finish());
+    // Enter presses the default button, "&Fertig stellen".
+    ASSERT_NO_FATAL_FAILURE(Finish("Return"));
     EXPECT_TRUE(WaitUntil([] { return ReadSmallFile(Env(L"PX_OPENED_FILE")) != L"(missing)"; }));
     EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), kFaqAddress);
     HWND viewer = nullptr;
@@ -563,10 +583,33 @@ TEST_F(InstallWizard, MarksOfAnUntickedSwitchAreIgnored) {
         EXPECT_FALSE(IsAssociated(ext)) << "." << testing::PrintToString(std::wstring(ext));
     }
     ExpectFinishPage();
-    Toggle(Page(), kOpenFaq, false);
-    Toggle(Page(), kStartViewer, false);
-    ASSERT_NO_FATAL_FAILURE(Finish());
+    // Escape leaves without the finish actions, though both are ticked.
+    ASSERT_NO_FATAL_FAILURE(Finish("Escape"));
+    EXPECT_FALSE(WaitUntil([] { return FindWindowW(L"Pixolum", nullptr) != nullptr; }, 3500))
+        << "Escape started the viewer";
+    EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), L"(missing)") << "Escape opened the FAQ";
 }
+
+// Tab to the EULA link, then key: the link opens its page, not the next page.
+// One key per wizard: the browser it starts takes the keyboard.
+void InstallWizard::OpenEulaWith(const char* key) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    HWND link = GetDlgItem(Page(), 1045);
+    for (int press = 0; press < 20 && FocusOf(m_sheet) != link; ++press) {
+        ASSERT_TRUE(TypeKeys(m_sheet, "Tab")) << "no key server";
+        WaitUntil([&] { return FocusOf(m_sheet) == link; }, 300);
+    }
+    ASSERT_EQ(FocusOf(m_sheet), link) << "Tab never reached the link";
+    ASSERT_TRUE(TypeKeys(m_sheet, key));
+    EXPECT_TRUE(WaitUntil([] { return ReadSmallFile(Env(L"PX_OPENED_FILE")) == kEulaAddress; }))
+        << testing::PrintToString(ReadSmallFile(Env(L"PX_OPENED_FILE")));
+    EXPECT_EQ(CurrentPageIndex(m_sheet), 0) << "the key went to the link, not to Next";
+    Quit();
+}
+
+TEST_F(InstallWizard, TheEulaLinkIsReachedWithTabAndOpensWithEnter) { OpenEulaWith("Return"); }
+
+TEST_F(InstallWizard, TheEulaLinkOpensWithSpace) { OpenEulaWith("space"); }
 
 }  // namespace
 

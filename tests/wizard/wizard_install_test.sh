@@ -41,11 +41,15 @@ silent_prefix=$(renew "${PX_GROUP}_silent") || exit 1
 source "$here/../lib/wine.sh"
 work=$(mktemp -d)
 # The second prefix only serves the comparison: it goes at the end (disk space).
-trap 'WINEPREFIX=$silent_prefix wineserver -k 2>/dev/null; rm -rf "$silent_prefix" "$work"' EXIT
+trap 'WINEPREFIX=$silent_prefix wineserver -k 2>/dev/null; rm -rf "$silent_prefix" "$work"; px_key_server_stop' EXIT
 export PX_SILENT_ARGS=$(winpath "$work/silent_args.txt")
 export PX_OPENED_FILE=$(winpath "$work/opened.txt")
 # The display belongs to this run: a server left from another would draw nowhere.
 wineserver -k 2>/dev/null
+source "$here/dialog_font.sh"
+source "$here/keys.sh"
+px_dialog_font
+px_key_server
 
 # The FAQ page goes to a stand-in browser (the test program itself), never to
 # the host's. Part of the baseline, so not of the compared changes.

@@ -245,13 +245,13 @@ TEST_F(SetupResources, WelcomePageTemplateFollowsItsTable) {
     ExpectPage(dialog);
     ExpectControls(dialog, {
         {1000, kEdit, true, ES_AUTOHSCROLL, 17, 177, 212, 12, L""},
-        {1009, kPush, true, 0, 234, 176, 50, 15, L"D&urchsuchen"},
+        {1009, kPush, true, 0, 234, 176, 51, 15, L"D&urchsuchen"},
         {1011, kCheck, true, 0, 17, 86, 182, 9, L"Pixolum-Verknüpfung auf dem &Desktop"},
-        {1021, kCheck, true, 0, 17, 98, 192, 9, L"Thu&mbnails-Verknüpfung auf dem &Desktop"},
+        {1021, kCheck, true, 0, 17, 98, 192, 9, L"Thu&mbnails-Verknüpfung auf dem Desktop"},
         {1012, kCheck, true, 0, 17, 110, 199, 9, L"Pixolum-Verknüpfung im Start-Menü -> &Programme"},
         {1016, kRadio, true, WS_GROUP, 17, 125, 134, 9, L"Nur für den aktuellen &Benutzer"},
         {1017, kRadio, false, 0, 17, 136, 139, 9, L"Für &alle Benutzer"},
-        {1019, kPush, true, 0, 234, 95, 50, 15, L"&Keine"},
+        {1019, kPush, true, WS_GROUP, 234, 95, 50, 15, L"&Keine"},
         {-1, kBitmap, false, 0, 9, 7, 59, 19, nullptr},
         {1056, kText, false, 0, 9, 48, 287, 21,
          L"Dieses Programm wird Pixolum Version  %s  (%s bit) auf Ihrem PC installieren.\n"
@@ -281,20 +281,20 @@ TEST_F(SetupResources, AssociationPageTemplateFollowsItsTable) {
     ExpectPage(dialog);
     ExpectControls(dialog, {
         {-1, kText, false, 0, 0, 209, 40, 10, L"* - PlugIns"},
-        {1091, kPush, true, 0, 45, 207, 56, 15, L"Nur Bilder"},
-        {1080, kPush, true, 0, 106, 207, 56, 15, L"Alle markieren"},
-        {1081, kPush, true, 0, 167, 207, 56, 15, L"Keine markieren"},
+        {1091, kPush, true, 0, 44, 207, 56, 15, L"Nur Bilder"},
+        {1080, kPush, true, 0, 104, 207, 56, 15, L"Alle markieren"},
+        {1081, kPush, true, 0, 164, 207, 63, 15, L"Keine markieren"},
         {-1, kGroupBox, false, 0, 0, 0, 299, 204,
          L"Möchten Sie Dateien mit Pixolum verknüpfen? (OPTIONAL !)"},
         {1579, kListView, true,
-         LVS_REPORT | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_NOSORTHEADER | WS_BORDER, 7, 39, 285,
-         143, L""},
-        {1037, kCheck, true, 0, 231, 209, 68, 10, L"Für alle User (XP)"},
+         LVS_REPORT | LVS_SINGLESEL | LVS_AUTOARRANGE | LVS_NOSORTHEADER | WS_BORDER, 7, 43, 285,
+         139, L""},
+        {1037, kCheck, true, 0, 229, 209, 70, 10, L"Für alle User (XP)"},
         {-1, kText, false, 0, 7, 188, 285, 8,
          L"INFO: wenn Sie ein Update durchführen, können Sie diesen Schritt überspringen"},
-        {-1, kText, false, 0, 7, 13, 289, 8,
+        {-1, kText, false, 0, 7, 9, 289, 16,
          L"INFO: in Win10/11 muss man verwenden: System-Einstellungen, Apps, Standard-Apps !"},
-        {3311, kCheck, true, 0, 7, 28, 290, 8,
+        {3311, kCheck, true, BS_MULTILINE, 7, 25, 290, 17,
          L"Schreibe Verknüpfungen in System-&Registry (für XP, Win7, Win8; NICHT für Win10/11)"},
     });
     // Exactly these list styles: no check state or other mode comes from the template.
@@ -308,10 +308,10 @@ TEST_F(SetupResources, ReadyPageTemplateFollowsItsTable) {
     ExpectControls(dialog, {
         {1014, kText, false, 0, 9, 11, 179, 11, L"Bereit zum Installieren!"},
         {1010, kText, false, 0, 9, 53, 260, 10, L"Zielverzeichnis:"},
-        {1038, kRadio, true, WS_GROUP, 17, 96, 270, 10,
+        {1038, kRadio, true, WS_GROUP | BS_MULTILINE, 17, 92, 270, 17,
          L"&Pixolum-Verzeichnis (für Fortgeschrittene: benötigt Admin-Rechte fürs Schreiben)"},
         {1039, kRadio, false, 0, 17, 110, 266, 10, L"\"&Anwendungsdaten\"-Verzeichnis (empfohlen)"},
-        {-1, kBitmap, false, 0, 227, 8, 59, 19, nullptr},
+        {-1, kBitmap, false, WS_GROUP, 227, 8, 59, 19, nullptr},
         {-1, kText, false, 0, 9, 189, 235, 12,
          L"Drücken Sie den \"Weiter\" Knopf um die Installation zu starten ..."},
         {-1, kGroupBox, false, 0, 9, 83, 281, 40, L"INI-Verzeichnis ändern (optional):"},
@@ -325,18 +325,18 @@ TEST_F(SetupResources, FinishPageTemplateFollowsItsTable) {
     const Dialog dialog = LoadDialog(110);
     ExpectPage(dialog);
     ExpectControls(dialog, {
-        {1022, kCheck, true, 0, 5, 159, 265, 10,
-         L"Pixolum &FAQs (Häufig gestellte Fragen) Webseite anzeigen"},
-        {1020, kCheck, true, 0, 5, 173, 265, 10, L"Pixolum &starten"},
+        {1022, kCheck, true, 0, 5, 156, 265, 10,
+         L"Pixolum F&AQs (Häufig gestellte Fragen) Webseite anzeigen"},
+        {1020, kCheck, true, 0, 5, 170, 265, 10, L"Pixolum &starten"},
         {1015, kText, false, 0, 5, 11, 186, 18, L"Einrichtung abgeschlossen!"},
         {-1, kBitmap, false, 0, 235, 8, 59, 19, nullptr},
-        {-1, kText, false, 0, 5, 196, 265, 25,
+        {-1, kText, false, 0, 5, 190, 265, 32,
          L"Pixolum deinstallieren?\n\nGehen Sie zu \"Start->Programme->Pixolum\" und starten Sie "
          L"\"Pixolum deinstallieren\"."},
-        {-1, kText, false, 0, 5, 144, 265, 9, L"Anschließend ..."},
+        {-1, kText, false, 0, 5, 141, 265, 9, L"Anschließend ..."},
         {-1, kText, false, 0, 5, 35, 270, 8,
          L"Die Installation dieses Programms auf Ihrem Computer ist abgeschlossen."},
-        {-1, kText, false, 0, 5, 184, 288, 8, nullptr},
+        {-1, kText, false, 0, 5, 181, 288, 8, nullptr},
     });
     EXPECT_EQ(dialog.controls[7].text, std::wstring(72, L'_'));
 }
