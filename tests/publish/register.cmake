@@ -11,7 +11,7 @@ px_add_wine_test(NAME publish_signed COMMAND ${CMAKE_CURRENT_LIST_DIR}/signed_te
                  RAW SHIPPED VERSIONS 10 GROUP publish_signed TIMEOUT 1800)
 set_property(TEST publish_signed.win10 APPEND PROPERTY FIXTURES_REQUIRED px_release_build)
 set_property(TEST publish_signed.win10 APPEND PROPERTY RESOURCE_LOCK release_check)
-set(PX_WINGET_SCHEMA_DIR ${PROJECT_SOURCE_DIR}/../shared/winget-schema-1.10.0 CACHE PATH
+set(PX_WINGET_SCHEMA_DIR ${CMAKE_CURRENT_LIST_DIR}/winget-schema-1.10.0 CACHE PATH
     "The package manager's JSON schemas of manifest version 1.10.0")
 px_add_wine_test(NAME publish_manifest COMMAND ${CMAKE_CURRENT_LIST_DIR}/manifest_test.sh
                  $<TARGET_FILE:setup> ${PX_MANIFEST_DIR}/manifests/o/Orlovane/Pixolum/${PROJECT_VERSION}
