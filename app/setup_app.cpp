@@ -11,6 +11,7 @@
 #include "install_log.h"
 #include "resource.h"
 #include "system_library.h"
+#include "win_handles.h"
 #include "wizard_entry.h"
 
 namespace {
@@ -20,21 +21,18 @@ TheApp theApp;
 // Restricts the DLL search to the system folder where Windows offers it
 // (XP without the update lacks the function; nothing to do there).
 void HardenDllSearch() {
-    LibraryModule kernel(L"kernel32.dll");
+    ModuleHandle kernel(LoadSystemLibrary(L"kernel32.dll"));
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto setDirs = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-        reinterpret_cast<void*>(kernel.Proc("SetDefaultDllDirectories")));
+    auto setDirs = GetProcAs<SetDefaultDllDirectoriesFn>(kernel.Get(), "SetDefaultDllDirectories");
     if (setDirs) setDirs(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
 }
 
 // Visual styles for the window frame and the controls. The theme library
 // stays loaded for the life of the process.
 void EnableThemes() {
-    static HMODULE uxTheme = LibraryModule(L"UxTheme.dll").release();
-    if (!uxTheme) return;
+    static HMODULE uxTheme = LoadSystemLibrary(L"UxTheme.dll");
     using SetThemeAppPropertiesFn = void(WINAPI*)(DWORD);
-    auto setProps = reinterpret_cast<SetThemeAppPropertiesFn>(
-        reinterpret_cast<void*>(GetProcAddress(uxTheme, "SetThemeAppProperties")));
+    auto setProps = GetProcAs<SetThemeAppPropertiesFn>(uxTheme, "SetThemeAppProperties");
     if (setProps) setProps(3 /* STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS */);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "system_library.h"
+#include "win_handles.h"
 #include "wnd.h"
 
 namespace {
@@ -22,15 +23,12 @@ const AccessibilityApi& Api() {
     static bool loaded = false;
     if (!loaded) {
         loaded = true;
-        HMODULE oleacc = LibraryModule(L"oleacc.dll").release();
-        HMODULE oleaut = LibraryModule(L"oleaut32.dll").release();
+        HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
+        HMODULE oleaut = LoadSystemLibrary(L"oleaut32.dll");
         if (oleacc && oleaut) {
-            api.createStdAccessibleObject = reinterpret_cast<decltype(api.createStdAccessibleObject)>(
-                reinterpret_cast<void*>(GetProcAddress(oleacc, "CreateStdAccessibleObject")));
-            api.lresultFromObject = reinterpret_cast<decltype(api.lresultFromObject)>(
-                reinterpret_cast<void*>(GetProcAddress(oleacc, "LresultFromObject")));
-            api.sysAllocString = reinterpret_cast<decltype(api.sysAllocString)>(
-                reinterpret_cast<void*>(GetProcAddress(oleaut, "SysAllocString")));
+            api.createStdAccessibleObject = GetProcAs<decltype(api.createStdAccessibleObject)>(oleacc, "CreateStdAccessibleObject");
+            api.lresultFromObject = GetProcAs<decltype(api.lresultFromObject)>(oleacc, "LresultFromObject");
+            api.sysAllocString = GetProcAs<decltype(api.sysAllocString)>(oleaut, "SysAllocString");
         }
     }
     return api;

@@ -1,6 +1,7 @@
 #include "shell_api.h"
 
 #include "system_library.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -21,10 +22,9 @@ template <typename Fn>
 Fn Resolve(LazyLibrary& library, const char* name) {
     if (!library.tried) {
         library.tried = true;
-        library.module = LibraryModule(library.fileName).release();
+        library.module = LoadSystemLibrary(library.fileName);
     }
-    if (!library.module) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library.module, name)));
+    return GetProcAs<Fn>(library.module, name);
 }
 
 #define PX_RESOLVE(library, function)                                          \

@@ -15,11 +15,7 @@ bool SystemLibraryPath(const wchar_t* fileName, wchar_t* path, int pathChars) {
     return true;
 }
 
-LibraryModule::LibraryModule(const wchar_t* systemFileName) {
+HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     wchar_t path[MAX_PATH] = {};
-    if (SystemLibraryPath(systemFileName, path, MAX_PATH)) m_module = LoadLibraryW(path);
-}
-
-LibraryModule::~LibraryModule() {
-    if (m_module) FreeLibrary(m_module);
+    return SystemLibraryPath(fileName, path, MAX_PATH) ? LoadLibraryW(path) : nullptr;
 }
