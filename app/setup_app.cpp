@@ -78,7 +78,7 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
     SilentChoices choices;
     if (!FindInstalledFolder(choices.targetFolder)) {
         GetDefaultInstallFolder(choices.targetFolder);
-        wcsncpy(choices.iniFolder, L"%APPDATA%\\Pixolum", kLongChars - 1);
+        wcsncpy(choices.iniFolder, kDefaultSettingsFolder, kLongChars - 1);
     }
     ApplySilentSwitches(commandLine, choices);
 

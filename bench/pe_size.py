@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Size of a setup executable without its payload.
 
-Usage: pe_size.py SETUP_EXE [--json]
+Usage: pe_size.py SETUP_EXE [--json] [--limit=BYTES]
 
 Reads the PE headers and the resource directory: the size of every section
 (raw bytes in the file) and of every resource type, and the file size less
 the payload resource (type "ZIP") — the setup's own code and resources.
+An Authenticode signature is reported on its own line. With --limit, exits 1
+when the setup without payload and signature is larger than BYTES.
 """
 import json
 import struct
@@ -21,6 +23,8 @@ def main():
     magic, = struct.unpack_from('<H', data, pe + 24)
     directories = pe + 24 + (96 if magic == 0x10B else 112)
     rsrc_rva, rsrc_size = struct.unpack_from('<II', data, directories + 2 * 8)
+    # The certificate table's "address" is a file offset; it is not mapped.
+    _, signature = struct.unpack_from('<II', data, directories + 4 * 8)
     table = pe + 24 + optional_size
     sections = []
     for i in range(sections_count):
@@ -66,12 +70,25 @@ def main():
         'without_payload': len(data) - payload,
         'sections': {name: raw_size for name, _, _, raw_size, _ in sections},
         'resources_without_payload': {k: v for k, v in resources.items() if k != 'ZIP'},
+        'signature': signature,
     }
+    limit = next((int(a.split('=', 1)[1]) for a in sys.argv if a.startswith('--limit=')), None)
     if '--json' in sys.argv:
         print(json.dumps(result))
-        return
-    print(f'{path}: {len(data)} bytes, payload resource {payload}, '
-          f'without payload {len(data) - payload}')
+    else:
+        report(path, result)
+    if limit is not None and result['without_payload'] - signature > limit:
+        print(f'{path}: {result["without_payload"] - signature} bytes without payload and '
+              f'signature, more than {limit}')
+        sys.exit(1)
+
+
+def report(path, result):
+    data_size, payload = result['file'], result['payload']
+    print(f'{path}: {data_size} bytes, payload resource {payload}, '
+          f'without payload {data_size - payload}')
+    if result['signature']:
+        print(f'  signature         {result["signature"]:9d}')
     for name, size in result['sections'].items():
         print(f'  section {name:10s} {size:9d}')
     for name, size in sorted(result['resources_without_payload'].items(), key=lambda x: -x[1]):

@@ -3,8 +3,8 @@
 #include <string>
 
 const MessageMapEntry CXColorStatic::s_messageEntries[] = {
-    {WM_PAINT, 0, 0, Handler(&CXColorStatic::OnPaint)},
-    {WM_ERASEBKGND, 0, 0, Handler(&CXColorStatic::OnEraseBkgnd)},
+    {WM_PAINT, 0, 0, Handler<&CXColorStatic::OnPaint>},
+    {WM_ERASEBKGND, 0, 0, Handler<&CXColorStatic::OnEraseBkgnd>},
 };
 const MessageMap CXColorStatic::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 

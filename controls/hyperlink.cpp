@@ -36,18 +36,18 @@ HCURSOR LoadHelpHandCursor() {
 }  // namespace
 
 const MessageMapEntry CHyperLink::s_messageEntries[] = {
-    {WM_REFLECT_BASE + WM_CTLCOLORSTATIC, 0, 0, Handler(&CHyperLink::OnCtlColor)},
-    {WM_SETCURSOR, 0, 0, Handler(&CHyperLink::OnSetCursor)},
-    {WM_MOUSEMOVE, 0, 0, Handler(&CHyperLink::OnMouseMove)},
-    {WM_TIMER, 0, 0, Handler(&CHyperLink::OnTimer)},
-    {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 0, Handler(&CHyperLink::OnClicked)},
-    {WM_ERASEBKGND, 0, 0, Handler(&CHyperLink::OnEraseBkgnd)},
-    {WM_PAINT, 0, 0, Handler(&CHyperLink::OnPaint)},
-    {WM_SETFOCUS, 0, 0, Handler(&CHyperLink::OnFocusChanged)},
-    {WM_KILLFOCUS, 0, 0, Handler(&CHyperLink::OnFocusChanged)},
-    {WM_GETDLGCODE, 0, 0, Handler(&CHyperLink::OnGetDlgCode)},
-    {WM_KEYDOWN, 0, 0, Handler(&CHyperLink::OnKeyDown)},
-    {WM_GETOBJECT, 0, 0, Handler(&CHyperLink::OnGetObject)},
+    {WM_REFLECT_BASE + WM_CTLCOLORSTATIC, 0, 0, Handler<&CHyperLink::OnCtlColor>},
+    {WM_SETCURSOR, 0, 0, Handler<&CHyperLink::OnSetCursor>},
+    {WM_MOUSEMOVE, 0, 0, Handler<&CHyperLink::OnMouseMove>},
+    {WM_TIMER, 0, 0, Handler<&CHyperLink::OnTimer>},
+    {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 0, Handler<&CHyperLink::OnClicked>},
+    {WM_ERASEBKGND, 0, 0, Handler<&CHyperLink::OnEraseBkgnd>},
+    {WM_PAINT, 0, 0, Handler<&CHyperLink::OnPaint>},
+    {WM_SETFOCUS, 0, 0, Handler<&CHyperLink::OnFocusChanged>},
+    {WM_KILLFOCUS, 0, 0, Handler<&CHyperLink::OnFocusChanged>},
+    {WM_GETDLGCODE, 0, 0, Handler<&CHyperLink::OnGetDlgCode>},
+    {WM_KEYDOWN, 0, 0, Handler<&CHyperLink::OnKeyDown>},
+    {WM_GETOBJECT, 0, 0, Handler<&CHyperLink::OnGetObject>},
 };
 const MessageMap CHyperLink::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 

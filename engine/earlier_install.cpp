@@ -47,7 +47,7 @@ int FindInstalledFolder(wchar_t* folder) {
         if (key.Open(HKEY_LOCAL_MACHINE, kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return 0;
         if (!ReadValueText(key.Get(), nullptr, command)) return 0;
     }
-    if (command[0] == L'\0' || !wcsstr(command, L"pixo32.exe")) return 0;
+    if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return 0;
     // The registration writes "\"<path>\" \"%1\"": the path is the quoted part.
     // Without the opening quote the characters from the second one on are no
     // path at all, so such a command counts as not found.

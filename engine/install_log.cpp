@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <string>
 
 #include "install_options.h"
 #include "text_buffer.h"
@@ -18,20 +17,33 @@ constexpr int kDateChars = 256;
 constexpr size_t kMaxMessageChars = 4096;
 constexpr const char* kSeparatorLine = "------------------------------------------------\r\n";
 
-// The log is narrow text that administrators open in any editor: each
-// character up to U+00FF becomes the byte of the same value (Latin-1, which
-// Windows-1252 shares for the umlauts), others are dropped, and a line feed
-// is written as CR LF.
-void AppendNarrow(std::string& out, const wchar_t* text, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        const wchar_t c = text[i];
-        if (c == L'\n') {
-            out += "\r\n";
-        } else if (static_cast<unsigned>(c) <= 0xFF) {
-            out += static_cast<char>(static_cast<unsigned char>(c));
+// One entry of the log, bounded: every character of the date, the time and
+// the message gives at most two bytes.
+struct NarrowEntry {
+    char bytes[2 * (kDateChars + 16 + kMaxMessageChars) + 64];
+    size_t size = 0;
+
+    void Put(char c) {
+        if (size < sizeof(bytes)) bytes[size++] = c;
+    }
+    void Put(const char* text) {
+        while (*text) Put(*text++);
+    }
+    // The log is narrow text that administrators open in any editor: each
+    // character up to U+00FF becomes the byte of the same value (Latin-1,
+    // which Windows-1252 shares for the umlauts), others are dropped, and a
+    // line feed is written as CR LF.
+    void PutWide(const wchar_t* text, size_t length) {
+        for (size_t i = 0; i < length; ++i) {
+            const wchar_t c = text[i];
+            if (c == L'\n') {
+                Put("\r\n");
+            } else if (static_cast<unsigned>(c) <= 0xFF) {
+                Put(static_cast<char>(static_cast<unsigned char>(c)));
+            }
         }
     }
-}
+};
 
 // The file set by SetInstallLogFile; empty: the relative default name.
 wchar_t g_logFile[kLongChars] = {};
@@ -83,15 +95,15 @@ void WriteInstallLog(const wchar_t* message) {
                static_cast<unsigned>(now.wMinute), static_cast<unsigned>(now.wSecond));
 
     // "%s - %s: %s\n", then the separator line.
-    std::string entry;
-    AppendNarrow(entry, dateText, wcsnlen(dateText, kDateChars));
-    entry += " - ";
-    AppendNarrow(entry, timeText, wcsnlen(timeText, 16));
-    entry += ": ";
-    if (message) AppendNarrow(entry, message, wcsnlen(message, kMaxMessageChars));
-    entry += "\r\n";
-    entry += kSeparatorLine;
+    NarrowEntry entry;
+    entry.PutWide(dateText, wcsnlen(dateText, kDateChars));
+    entry.Put(" - ");
+    entry.PutWide(timeText, wcsnlen(timeText, 16));
+    entry.Put(": ");
+    if (message) entry.PutWide(message, wcsnlen(message, kMaxMessageChars));
+    entry.Put("\r\n");
+    entry.Put(kSeparatorLine);
 
     DWORD written = 0;
-    WriteFile(log.Get(), entry.data(), static_cast<DWORD>(entry.size()), &written, nullptr);
+    WriteFile(log.Get(), entry.bytes, static_cast<DWORD>(entry.size), &written, nullptr);
 }

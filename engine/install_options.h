@@ -17,6 +17,12 @@ struct AssociationSelection {
 };
 static_assert(sizeof(AssociationSelection) == 256, "selection is 64 signed 32-bit slots");
 
+// Names several parts of the setup use; inline, so the program carries each
+// text once.
+inline constexpr wchar_t kSetupCaption[] = L"Pixolum 32-bit Setup";
+inline constexpr wchar_t kViewerExe[] = L"pixo32.exe";
+inline constexpr wchar_t kDefaultSettingsFolder[] = L"%APPDATA%\\Pixolum";
+
 struct InstallOptions {
     const wchar_t* targetFolder = L"";     // as typed or given; may carry blanks, may lack '\'
     int startMenuGroup = 0;
@@ -31,7 +37,7 @@ struct InstallOptions {
     int associationsAllUsers = 0;
     int associationsRequested = 0;
     int silent = 0;
-    const wchar_t* messageCaption = L"Pixolum 32-bit Setup";
+    const wchar_t* messageCaption = kSetupCaption;
     // Optional, kPathChars: receives the folder the files went to, as the
     // registration names it.
     wchar_t* installedFolder = nullptr;
@@ -42,5 +48,4 @@ struct InstallOptions {
 constexpr int kVersionMajor = 4;
 constexpr int kVersionMinor = 72;
 constexpr const wchar_t* kBitness = L"32";
-constexpr const wchar_t* kSetupCaption = L"Pixolum 32-bit Setup";
 constexpr const wchar_t* kViewerWindowClass = L"Pixolum";

@@ -30,11 +30,11 @@ struct MessageMap {
 };
 
 // Member handlers of a class derived from CWnd, stored as CWnd members; the
-// map is only ever used on objects of that class.
-template <class T>
-MsgHandler Handler(bool (T::*handler)(WPARAM, LPARAM, LRESULT&)) {
-    return static_cast<MsgHandler>(handler);
-}
+// map is only ever used on objects of that class. A constant (the handler is a
+// template argument), so the maps are data in the file, not code run at
+// start-up: Handler<&CMyWnd::OnPaint>.
+template <auto handler>
+constexpr MsgHandler Handler = static_cast<MsgHandler>(handler);
 
 template <size_t N>
 constexpr MessageMap MakeMessageMap(const MessageMap* base, const MessageMapEntry (&entries)[N]) {

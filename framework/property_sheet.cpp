@@ -146,15 +146,16 @@ CPropertySheet::CPropertySheet(const wchar_t* caption, HWND parent, UINT startPa
     m_nActivePage = static_cast<int>(startPage);
 }
 
-void CPropertySheet::AddPage(CPropertyPage* page) {
-    if (!page) return;
-    m_pages.push_back(page);
+bool CPropertySheet::AddPage(CPropertyPage* page) {
+    if (!page || m_nPages >= kMaxPages) return false;
+    m_pages[m_nPages++] = page;
     page->m_pOwner = this;
+    return true;
 }
 
 void CPropertySheet::RemoveAllPages() {
-    for (CPropertyPage* page : m_pages) page->m_pOwner = nullptr;
-    m_pages.clear();
+    for (int i = 0; i < m_nPages; ++i) m_pages[i]->m_pOwner = nullptr;
+    m_nPages = 0;
 }
 
 CPropertyPage* CPropertySheet::GetPage(int index) const {
@@ -163,12 +164,12 @@ CPropertyPage* CPropertySheet::GetPage(int index) const {
         // exception would.
         std::abort();
     }
-    return m_pages[static_cast<size_t>(index)];
+    return m_pages[index];
 }
 
 int CPropertySheet::GetPageIndex(const CPropertyPage* page) const {
-    for (size_t i = 0; i < m_pages.size(); ++i) {
-        if (m_pages[i] == page) return static_cast<int>(i);
+    for (int i = 0; i < m_nPages; ++i) {
+        if (m_pages[i] == page) return i;
     }
     return -1;
 }
@@ -179,8 +180,8 @@ void CPropertySheet::NoteActivePage(const CPropertyPage* page) {
 }
 
 INT_PTR CPropertySheet::DoModal() {
-    std::vector<PROPSHEETPAGEW> descriptors(m_pages.size());
-    for (size_t i = 0; i < m_pages.size(); ++i) {
+    PROPSHEETPAGEW descriptors[kMaxPages] = {};
+    for (int i = 0; i < m_nPages; ++i) {
         PROPSHEETPAGEW& descriptor = descriptors[i];
         descriptor.dwSize = sizeof(descriptor);
         descriptor.dwFlags = PSP_DEFAULT;
@@ -194,8 +195,8 @@ INT_PTR CPropertySheet::DoModal() {
         descriptor.lParam = reinterpret_cast<LPARAM>(m_pages[i]);
     }
     m_psh.dwFlags |= PSH_PROPSHEETPAGE;
-    m_psh.nPages = static_cast<UINT>(descriptors.size());
-    m_psh.ppsp = descriptors.data();
+    m_psh.nPages = static_cast<UINT>(m_nPages);
+    m_psh.ppsp = descriptors;
     m_psh.pszCaption = m_strCaption.c_str();
     m_nActivePage = static_cast<int>(m_psh.nStartPage);
 

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <vector>
 
 #include "wnd.h"
 
@@ -67,9 +66,12 @@ class CPropertySheet : public CWnd {
 public:
     CPropertySheet(const wchar_t* caption, HWND parent = nullptr, UINT startPage = 0);
 
-    void AddPage(CPropertyPage* page);
+    // A sheet holds up to kMaxPages pages; AddPage returns false for a page
+    // beyond them (or none) and leaves the sheet as it was.
+    static constexpr int kMaxPages = 16;
+    bool AddPage(CPropertyPage* page);
     void RemoveAllPages();
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    int GetPageCount() const { return m_nPages; }
     // A page index outside the sheet is a program error: the program aborts.
     CPropertyPage* GetPage(int index) const;
     int GetPageIndex(const CPropertyPage* page) const;
@@ -98,6 +100,7 @@ private:
     static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
 
     std::wstring m_strCaption;
-    std::vector<CPropertyPage*> m_pages;
+    CPropertyPage* m_pages[kMaxPages] = {};
+    int m_nPages = 0;
     int m_nActivePage = 0;
 };

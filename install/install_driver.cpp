@@ -27,7 +27,6 @@ constexpr int kPayloadId = IDR_PAYLOAD;
 constexpr wchar_t kPayloadType[] = L"ZIP";
 constexpr wchar_t kTempArchiveName[] = L"pixog_x32.zip";
 constexpr wchar_t kSettingsName[] = L"pixo32.ini";
-constexpr wchar_t kDefaultSettingsFolder[] = L"%APPDATA%\\Pixolum";
 constexpr wchar_t kIconLibraryCompany[] = L"Orlovane";
 constexpr int kIconLibraryBuildBytes = 0x37600;   // 226,816: the one 4.30 build the setup replaces
 constexpr int kEnvNameChars = 260;

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr const wchar_t* kViewerExe = L"pixo32.exe";
 constexpr const wchar_t* kFolderVerb = L"Durchsuchen mit &Pixolum";
 constexpr const wchar_t* kUninstallKey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";

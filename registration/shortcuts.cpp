@@ -104,7 +104,7 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers) {
     AppendBackslash(group);
 
     const std::wstring folder(installFolder);
-    const std::wstring viewer = folder + L"pixo32.exe";
+    const std::wstring viewer = folder + kViewerExe;
     auto removeOldVersionLink = [&](const wchar_t* version) {
         const std::wstring old = std::wstring(group) + L"Pixolum " + version + L".lnk";
         DeleteFileW(old.c_str());

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr wchar_t kViewerExeName[] = L"pixo32.exe";
 
 // The viewer inside the install folder, or false when the
 // path would not fit a path buffer: a cut path could name another program.
@@ -25,7 +24,7 @@ bool ViewerPathIn(const wchar_t* folder, wchar_t* path) {
     if (length > 0 && path[length - 1] != L'\\' && !AppendText(path, kPathChars, L"\\")) {
         return false;
     }
-    return AppendText(path, kPathChars, kViewerExeName);
+    return AppendText(path, kPathChars, kViewerExe);
 }
 
 }  // namespace

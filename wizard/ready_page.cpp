@@ -17,7 +17,6 @@
 namespace {
 
 // The settings folder of the "application data" choice; the driver expands it.
-constexpr wchar_t kAppDataSettingsFolder[] = L"%APPDATA%\\Pixolum";
 
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -79,7 +78,7 @@ void CWizPropertyPage::ReadInstallOptions(InstallOptions& options, wchar_t* targ
         ReadAssociationSelection(m_pSheet->m_hwndFormatList, options.associations);
 
     iniFolder[0] = L'\0';
-    if (IsChecked(m_hWnd, IDC_INI_APPDATA)) CopyText(iniFolder, kLongChars, kAppDataSettingsFolder);
+    if (IsChecked(m_hWnd, IDC_INI_APPDATA)) CopyText(iniFolder, kLongChars, kDefaultSettingsFolder);
     options.iniFolder = iniFolder;
     options.silent = 0;
     options.messageCaption = m_pSheet->m_szTitle;

@@ -1,22 +1,20 @@
 #include "wiz_page.h"
 
-#include <vector>
-
 #include "navigation.h"
 #include "resource.h"
 #include "wiz_sheet.h"
 
 const MessageMapEntry CWizPropertyPage::s_messageEntries[] = {
-    {WM_COMMAND, BN_CLICKED, IDC_BROWSE, Handler(&CWizPropertyPage::OnBrowse)},
-    {WM_COMMAND, BN_CLICKED, IDC_DESKTOP_LINK, Handler(&CWizPropertyPage::OnShortcutClicked)},
-    {WM_COMMAND, BN_CLICKED, IDC_THUMBS_LINK, Handler(&CWizPropertyPage::OnShortcutClicked)},
-    {WM_COMMAND, BN_CLICKED, IDC_STARTMENU_GROUP, Handler(&CWizPropertyPage::OnShortcutClicked)},
-    {WM_COMMAND, BN_CLICKED, IDC_NO_SHORTCUTS, Handler(&CWizPropertyPage::OnNoShortcuts)},
+    {WM_COMMAND, BN_CLICKED, IDC_BROWSE, Handler<&CWizPropertyPage::OnBrowse>},
+    {WM_COMMAND, BN_CLICKED, IDC_DESKTOP_LINK, Handler<&CWizPropertyPage::OnShortcutClicked>},
+    {WM_COMMAND, BN_CLICKED, IDC_THUMBS_LINK, Handler<&CWizPropertyPage::OnShortcutClicked>},
+    {WM_COMMAND, BN_CLICKED, IDC_STARTMENU_GROUP, Handler<&CWizPropertyPage::OnShortcutClicked>},
+    {WM_COMMAND, BN_CLICKED, IDC_NO_SHORTCUTS, Handler<&CWizPropertyPage::OnNoShortcuts>},
     {WM_COMMAND, BN_CLICKED, IDC_WRITE_ASSOCIATIONS,
-     Handler(&CWizPropertyPage::OnWriteAssociations)},
-    {WM_COMMAND, BN_CLICKED, IDC_CHECK_ALL, Handler(&CWizPropertyPage::OnCheckAllFormats)},
-    {WM_COMMAND, BN_CLICKED, IDC_CHECK_NONE, Handler(&CWizPropertyPage::OnCheckNoFormats)},
-    {WM_COMMAND, BN_CLICKED, IDC_PICTURES_ONLY, Handler(&CWizPropertyPage::OnPictureFormatsOnly)},
+     Handler<&CWizPropertyPage::OnWriteAssociations>},
+    {WM_COMMAND, BN_CLICKED, IDC_CHECK_ALL, Handler<&CWizPropertyPage::OnCheckAllFormats>},
+    {WM_COMMAND, BN_CLICKED, IDC_CHECK_NONE, Handler<&CWizPropertyPage::OnCheckNoFormats>},
+    {WM_COMMAND, BN_CLICKED, IDC_PICTURES_ONLY, Handler<&CWizPropertyPage::OnPictureFormatsOnly>},
 };
 const MessageMap CWizPropertyPage::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 
@@ -27,12 +25,13 @@ int CWizPropertyPage::ActiveIndex() const { return m_pSheet->GetActiveIndex(); }
 HINSTANCE CWizPropertyPage::Resources() const { return m_pSheet->ResourceInstance(); }
 
 LRESULT CWizPropertyPage::NeighbourPageId(BOOL forward) {
-    std::vector<PageSlot> pages;
-    for (int i = 0; i < m_pSheet->GetPageCount(); ++i) {
+    PageSlot pages[CPropertySheet::kMaxPages] = {};
+    const int count = m_pSheet->GetPageCount();
+    for (int i = 0; i < count; ++i) {
         const CWizPropertyPage* page = m_pSheet->WizPage(i);
-        pages.push_back(PageSlot{page->TemplateId(), page->m_bIncluded});
+        pages[i] = PageSlot{page->TemplateId(), page->m_bIncluded};
     }
-    return NeighbourPageIdOf(pages.data(), static_cast<int>(pages.size()), ActiveIndex(), forward);
+    return NeighbourPageIdOf(pages, count, ActiveIndex(), forward);
 }
 
 void CWizPropertyPage::DoDataExchange(CDataExchange* pDX) {

@@ -11,8 +11,8 @@
 CWizPropertySheet g_wizardSheet;
 
 const MessageMapEntry CWizPropertySheet::s_messageEntries[] = {
-    {WM_SYSCOMMAND, 0, 0, Handler(&CWizPropertySheet::OnSysCommand)},
-    {WM_SETTEXT, 0, 0, Handler(&CWizPropertySheet::OnSetText)},
+    {WM_SYSCOMMAND, 0, 0, Handler<&CWizPropertySheet::OnSysCommand>},
+    {WM_SETTEXT, 0, 0, Handler<&CWizPropertySheet::OnSetText>},
 };
 const MessageMap CWizPropertySheet::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 
@@ -24,9 +24,10 @@ CWizPropertySheet::~CWizPropertySheet() = default;
 
 const MessageMap* CWizPropertySheet::GetMessageMap() const { return &s_messageMap; }
 
-void CWizPropertySheet::AddPage(CWizPropertyPage* page) {
-    CPropertySheet::AddPage(page);
-    if (page) page->m_pSheet = this;
+bool CWizPropertySheet::AddPage(CWizPropertyPage* page) {
+    if (!CPropertySheet::AddPage(page)) return false;
+    page->m_pSheet = this;
+    return true;
 }
 
 CWizPropertyPage* CWizPropertySheet::WizPage(int index) const {

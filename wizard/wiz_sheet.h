@@ -17,7 +17,7 @@ public:
     ~CWizPropertySheet() override;
 
     // Appends the page and makes this sheet its m_pSheet.
-    void AddPage(CWizPropertyPage* page);
+    bool AddPage(CWizPropertyPage* page);
     // The page at index; an index outside the sheet is a program error.
     CWizPropertyPage* WizPage(int index) const;
     // Brings a viewer window (class "Pixolum") to the front once it exists,

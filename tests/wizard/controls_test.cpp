@@ -126,9 +126,9 @@ protected:
 };
 
 const MessageMapEntry Probe::kEntries[] = {
-    {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 1045, Handler(&Probe::OnClick)},
-    {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 0, Handler(&Probe::OnAnyClick)},
-    {WM_SETTEXT, 0, 0, Handler(&Probe::OnSetText)},
+    {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 1045, Handler<&Probe::OnClick>},
+    {WM_REFLECT_BASE + WM_COMMAND, STN_CLICKED, 0, Handler<&Probe::OnAnyClick>},
+    {WM_SETTEXT, 0, 0, Handler<&Probe::OnSetText>},
 };
 const MessageMap Probe::kMap = MakeMessageMap(nullptr, Probe::kEntries);
 
