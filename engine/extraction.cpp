@@ -434,7 +434,7 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
 }
 
 void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime) {
-    FileHandle file(CreateFileW(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    KernelHandle file(CreateFileW(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 0, nullptr));
     if (!file) return;
     SetOpenFileDate(file.Get(), dosDateTime);

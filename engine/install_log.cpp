@@ -81,8 +81,8 @@ void SetInstallLogFile(const wchar_t* path) {
 
 void WriteInstallLog(const wchar_t* message) {
     // Default: the relative name, so the log lies in the folder current at the call.
-    FileHandle log(OpenForAppend(g_logFile[0] ? g_logFile : kLogFileName));
-    if (!log) log = FileHandle(OpenInTempFolder());
+    KernelHandle log(OpenForAppend(g_logFile[0] ? g_logFile : kLogFileName));
+    if (!log) log = KernelHandle(OpenInTempFolder());
     if (!log) return;
 
     wchar_t dateText[kDateChars] = {};

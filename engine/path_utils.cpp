@@ -138,7 +138,7 @@ int CreateDirectoryTree(wchar_t* folder) {
 
 int FileSizeOf(const wchar_t* path) {
     if (!path || path[0] == L'\0') return 0;
-    FileHandle file(CreateFileW(path, GENERIC_READ,
+    KernelHandle file(CreateFileW(path, GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;

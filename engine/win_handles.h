@@ -1,4 +1,5 @@
-// Owners of the kernel handles the engine opens: a loaded library and a file.
+// Owners of the kernel handles the programs open: a loaded library and any
+// other kernel handle.
 #pragma once
 
 #include <windows.h>
@@ -36,38 +37,42 @@ private:
     HMODULE m_hModule = nullptr;
 };
 
-// A handle from CreateFileW (INVALID_HANDLE_VALUE when empty), closed when it
-// goes out of scope.
-class FileHandle {
+// A kernel handle (file, pipe, process, thread), closed when it goes out of
+// scope. Both of Windows' "no handle" values count as empty: CreateFileW
+// returns INVALID_HANDLE_VALUE, most other calls null.
+class KernelHandle {
 public:
-    FileHandle() = default;
-    explicit FileHandle(HANDLE handle) : m_hFile(handle) {}
-    ~FileHandle() { Reset(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle(FileHandle&& other) noexcept : m_hFile(other.m_hFile) {
-        other.m_hFile = INVALID_HANDLE_VALUE;
+    KernelHandle() = default;
+    explicit KernelHandle(HANDLE handle) : m_handle(handle) {}
+    ~KernelHandle() { Reset(); }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    KernelHandle(KernelHandle&& other) noexcept : m_handle(other.m_handle) {
+        other.m_handle = nullptr;
     }
-    FileHandle& operator=(FileHandle&& other) noexcept {
+    KernelHandle& operator=(KernelHandle&& other) noexcept {
         if (this != &other) {
-            Reset();
-            m_hFile = other.m_hFile;
-            other.m_hFile = INVALID_HANDLE_VALUE;
+            Reset(other.m_handle);
+            other.m_handle = nullptr;
         }
         return *this;
     }
 
-    void Reset() {
-        if (m_hFile != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_hFile);
-            m_hFile = INVALID_HANDLE_VALUE;
-        }
+    void Reset(HANDLE handle = nullptr) {
+        if (IsValid()) CloseHandle(m_handle);
+        m_handle = handle;
     }
-    HANDLE Get() const { return m_hFile; }
-    explicit operator bool() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+    // Closes what it holds and lends its slot to a call that returns a handle.
+    HANDLE* Put() {
+        Reset();
+        return &m_handle;
+    }
+    bool IsValid() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
+    explicit operator bool() const { return IsValid(); }
 
 private:
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    HANDLE m_handle = nullptr;
 };
 
 // GetProcAddress typed as Fn. The detour through void(*)() is the one cast

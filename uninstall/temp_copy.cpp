@@ -40,6 +40,7 @@
 
 #include "removal.h"
 #include "uninstall_paths.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -47,32 +48,6 @@ constexpr const wchar_t* kCopyName = L"px_uninstall.exe";
 constexpr size_t kMaxReportBytes = 256 * 1024;
 // How long a file may stay locked after its process has ended.
 constexpr int kReleaseWaitMs = 5000;
-
-// A kernel handle, closed when it goes out of scope.
-class KernelHandle {
-public:
-    KernelHandle() = default;
-    explicit KernelHandle(HANDLE handle) : m_handle(handle) {}
-    ~KernelHandle() { Reset(); }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    KernelHandle(KernelHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
-    KernelHandle& operator=(KernelHandle&&) = delete;
-
-    void Reset(HANDLE handle = nullptr) {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-        m_handle = handle;
-    }
-    HANDLE Get() const { return m_handle; }
-    HANDLE* Put() {
-        Reset();
-        return &m_handle;
-    }
-    bool IsValid() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
 
 uint64_t HandleValue(HANDLE handle) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle)); }
 HANDLE HandleFrom(uint64_t value) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value)); }

@@ -13,7 +13,7 @@ namespace {
 
 static_assert(!std::is_copy_constructible_v<RegKey> && !std::is_copy_assignable_v<RegKey>);
 static_assert(std::is_nothrow_move_constructible_v<RegKey>);
-static_assert(!std::is_copy_constructible_v<ModuleHandle> && !std::is_copy_assignable_v<FileHandle>);
+static_assert(!std::is_copy_constructible_v<ModuleHandle> && !std::is_copy_assignable_v<KernelHandle>);
 
 const wchar_t* const kScratchKey = L"Software\\PixolumSetupTests\\RegKey";
 
@@ -53,17 +53,17 @@ TEST(RegKey, MovedKeyIsClosedOnceByItsLastOwner) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kScratchKey);
 }
 
-TEST(FileHandle, ClosesOnScopeExitAndAfterMove) {
+TEST(KernelHandle, ClosesOnScopeExitAndAfterMove) {
     test::ScratchFolder scratch;
     const std::wstring path = scratch.Path() + L"\\sperre.bin";
     auto openExclusive = [&] {
-        return FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        return KernelHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     };
     {
-        FileHandle outer;
+        KernelHandle outer;
         {
-            FileHandle inner = openExclusive();
+            KernelHandle inner = openExclusive();
             ASSERT_TRUE(inner);
             outer = std::move(inner);
             EXPECT_FALSE(inner);
