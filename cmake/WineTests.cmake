@@ -62,7 +62,7 @@ add_test(NAME wine.shutdown COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefixes.sh
 set_tests_properties(wine.reset PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine.shutdown PROPERTIES FIXTURES_CLEANUP wine)
 
-# The 64-bit twins that the tests run (this machine executes no 32-bit code).
+# The 64-bit twins that most tests run.
 set(PX_SETUP_EXE ${PX_TEST_BINARY_DIR}/app/setup.exe)
 set(PX_TEST_PAYLOAD_DIR ${PX_TEST_BINARY_DIR}/payload)
 

@@ -15,3 +15,12 @@ px_add_wine_test(NAME release_wizard
                          ${PX_TEST_BINARY_DIR}/bin/viewer_window.exe
                          ${PX_TEST_BINARY_DIR}/bin/link_report.exe
                  RAW GUI SHIPPED VERSIONS 10 GROUP release_wizard TIMEOUT 900)
+# The same on Windows XP, in a 32-bit prefix, driven by the 32-bit builds of
+# those programs.
+px_add_wine_test(NAME release_wizard
+                 COMMAND ${PROJECT_SOURCE_DIR}/tests/release_check/release_wizard_test.sh
+                         $<TARGET_FILE:setup> ${PX_TEST32_BINARY_DIR}/bin/wizard_gui_test.exe
+                         ${PX_TEST32_BINARY_DIR}/bin/wizard_install_gui_test.exe
+                         ${PX_TEST32_BINARY_DIR}/bin/viewer_window.exe
+                         ${PX_TEST32_BINARY_DIR}/bin/link_report.exe
+                 RAW GUI SHIPPED VERSIONS xp GROUP release_wizard TIMEOUT 900)
