@@ -590,6 +590,19 @@ TEST_F(InstallWizard, MarksOfAnUntickedSwitchAreIgnored) {
     EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), L"(missing)") << "Escape opened the FAQ";
 }
 
+// The close box (Alt+F4 sends the same SC_CLOSE) on the finish page: no
+// question, and neither finish action, though both are ticked.
+TEST_F(InstallWizard, TheCloseBoxOnTheFinishPageLeavesWithoutAQuestion) {
+    ASSERT_NO_FATAL_FAILURE(ToAssociations(L"C:\\Pixo Zu\\"));
+    ASSERT_NO_FATAL_FAILURE(Next(3));
+    ASSERT_NO_FATAL_FAILURE(Install(false, 0));
+    ExpectFinishPage();
+    ASSERT_NO_FATAL_FAILURE(Finish("alt+F4"));
+    EXPECT_FALSE(WaitUntil([] { return FindWindowW(L"Pixolum", nullptr) != nullptr; }, 3500))
+        << "the close box started the viewer";
+    EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), L"(missing)") << "the close box opened the FAQ";
+}
+
 // Tab to the EULA link, then key: the link opens its page, not the next page.
 // One key per wizard: the browser it starts takes the keyboard.
 void InstallWizard::OpenEulaWith(const char* key) {
