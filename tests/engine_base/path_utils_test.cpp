@@ -132,6 +132,25 @@ TEST_F(CreateDirectoryTreeTest, OverlongPathIsRefusedWithoutOverflow) {
     EXPECT_LE(folder.Text().size(), 259u);
 }
 
+// The one form of the install folder everything is compared in: drive or
+// network share, each level trimmed, doubled separators collapsed, ".."
+// never above the share; anything not absolute is refused.
+TEST(CanonicalFolder, DriveAndNetworkFoldersAndWhatIsRefused) {
+    auto canonical = [](const wchar_t* given) {
+        wchar_t out[kPathChars] = L"unchanged";
+        return CanonicalFolder(given, out) ? std::wstring(out) : L"refused: " + std::wstring(out);
+    };
+    EXPECT_EQ(canonical(L"  C:\\Pixo Ziel \\\\Bilder. \\"), L"C:\\Pixo Ziel\\Bilder\\");
+    EXPECT_EQ(canonical(L"C:\\A\\..\\..\\B\\.\\C"), L"C:\\B\\C\\");
+    EXPECT_EQ(canonical(L"\\\\server\\share\\Pixolum"), L"\\\\server\\share\\Pixolum\\");
+    EXPECT_EQ(canonical(L"\\\\server\\share\\..\\Pixolum"), L"\\\\server\\share\\Pixolum\\");
+    EXPECT_EQ(canonical(L"\\\\server\\share"), L"\\\\server\\share\\");
+    for (const wchar_t* notAbsolute : {L"Pixolum", L"C:Pixolum", L"\\Pixolum", L"\\\\server", L""}) {
+        EXPECT_EQ(canonical(notAbsolute), L"refused: ")
+            << testing::PrintToString(std::wstring(notAbsolute));
+    }
+}
+
 TEST(FileSizeOf, SizeOfFilesAndZeroForEverythingElse) {
     test::ScratchFolder scratch;
     const std::wstring file = scratch.Path() + L"\\daten.bin";
