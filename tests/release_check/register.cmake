@@ -7,20 +7,16 @@ px_add_wine_test(NAME release_silent
                  RAW SHIPPED VERSIONS xp 10 11 GROUP release_silent TIMEOUT 900)
 # The wizard of the shipped setup through all five pages, installing (and
 # compared with the same "/silent" installation); the welcome page, the
-# release notes and the format list as the 32-bit program shows them.
-px_add_wine_test(NAME release_wizard
-                 COMMAND ${PROJECT_SOURCE_DIR}/tests/release_check/release_wizard_test.sh
-                         $<TARGET_FILE:setup> ${PX_TEST_BINARY_DIR}/bin/wizard_gui_test.exe
-                         ${PX_TEST_BINARY_DIR}/bin/wizard_install_gui_test.exe
-                         ${PX_TEST_BINARY_DIR}/bin/viewer_window.exe
-                         ${PX_TEST_BINARY_DIR}/bin/link_report.exe
-                 RAW GUI SHIPPED VERSIONS 10 GROUP release_wizard TIMEOUT 900)
-# The same on Windows XP, in a 32-bit prefix, driven by the 32-bit builds of
-# those programs.
-px_add_wine_test(NAME release_wizard
-                 COMMAND ${PROJECT_SOURCE_DIR}/tests/release_check/release_wizard_test.sh
-                         $<TARGET_FILE:setup> ${PX_TEST32_BINARY_DIR}/bin/wizard_gui_test.exe
-                         ${PX_TEST32_BINARY_DIR}/bin/wizard_install_gui_test.exe
-                         ${PX_TEST32_BINARY_DIR}/bin/viewer_window.exe
-                         ${PX_TEST32_BINARY_DIR}/bin/link_report.exe
-                 RAW GUI SHIPPED VERSIONS xp GROUP release_wizard TIMEOUT 900)
+# release notes and the format list as the 32-bit program shows them. On
+# Windows XP, a 32-bit prefix, the 32-bit builds of the drivers run.
+set(px_wizard_drivers_10 ${PX_TEST_BINARY_DIR}/bin)
+set(px_wizard_drivers_xp ${PX_TEST32_BINARY_DIR}/bin)
+foreach(v 10 xp)
+  set(bin ${px_wizard_drivers_${v}})
+  px_add_wine_test(NAME release_wizard
+                   COMMAND ${PROJECT_SOURCE_DIR}/tests/release_check/release_wizard_test.sh
+                           $<TARGET_FILE:setup> ${bin}/wizard_gui_test.exe
+                           ${bin}/wizard_install_gui_test.exe ${bin}/viewer_window.exe
+                           ${bin}/link_report.exe
+                   RAW GUI SHIPPED VERSIONS ${v} GROUP release_wizard TIMEOUT 900)
+endforeach()
