@@ -374,7 +374,8 @@ int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
 }
 
 int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
-                   const wchar_t* targetFolder, int keepIconLibrary, FileJournal* journal) {
+                   const wchar_t* targetFolder, int keepIconLibrary, FileJournal* journal,
+                   const ExtractionProgress* progress) {
     HMODULE self = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
     if (!resource) return -1;
@@ -401,11 +402,11 @@ int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* t
         // A copy that did not fully reach the disk must not be walked.
         if (!temp.Close() || !written) return -1;
     }
-    return ExtractArchive(tempPath, targetFolder, keepIconLibrary, journal);
+    return ExtractArchive(tempPath, targetFolder, keepIconLibrary, journal, progress);
 }
 
 int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
-                   FileJournal* journal) {
+                   FileJournal* journal, const ExtractionProgress* progress) {
     std::wstring base(targetFolder);
     if (!base.empty() && base.back() != L'\\') base += L'\\';
     ZipReader archive(archivePath);
@@ -424,6 +425,10 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
         if (outcome != Outcome::Done) result = kExtractIncomplete;
         if (outcome == Outcome::Broken) break;
         ++index;
+        if (progress && progress->report) {
+            progress->report(progress->context, static_cast<unsigned>(index),
+                             static_cast<unsigned>(global.number_entry));
+        }
         if (index < global.number_entry && unzGoToNextFile(archive.get()) != UNZ_OK) {
             result = kExtractIncomplete;
             break;

@@ -41,6 +41,13 @@ struct InstallOptions {
     // Optional, kPathChars: receives the folder the files went to, as the
     // registration names it.
     wchar_t* installedFolder = nullptr;
+    // The wizard runs the installation off its window's thread. progress
+    // hears the share done in per mille from the installing thread; ask
+    // shows a message box on the window's thread and returns the button
+    // pressed. Null in silent mode: no window, no question.
+    void* uiContext = nullptr;
+    void (*progress)(void* context, int perMille) = nullptr;
+    int (*ask)(void* context, const wchar_t* text, unsigned style) = nullptr;
 };
 
 // Product constants shown on the welcome page, in a link name and in the

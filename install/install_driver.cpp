@@ -45,6 +45,24 @@ std::wstring CurrentFolder() {
     return folder;
 }
 
+// A message box of the wizard, on the window's thread when the wizard runs
+// the installation on another one.
+int ShowMessage(const InstallOptions& options, const wchar_t* text, unsigned style) {
+    if (options.ask) return options.ask(options.uiContext, text, style);
+    return MessageBoxW(GetActiveWindow(), text, options.messageCaption, style);
+}
+
+void ReportProgress(const InstallOptions& options, int perMille) {
+    if (options.progress) options.progress(options.uiContext, perMille);
+}
+
+// The files are most of the work: up to 850 per mille, by entries.
+constexpr int kFilesShare = 850;
+void ReportEntries(void* context, unsigned done, unsigned total) {
+    const auto* options = static_cast<const InstallOptions*>(context);
+    if (total) ReportProgress(*options, static_cast<int>(kFilesShare * static_cast<unsigned long long>(done) / total));
+}
+
 std::wstring LoadMessage(int id) {
     wchar_t text[kLongChars] = {};
     LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), text, kLongChars);
@@ -65,7 +83,7 @@ int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, 
         if (!detail.empty()) entry += L"\n" + detail;
         WriteInstallLog(entry.c_str());
     } else {
-        MessageBoxW(GetActiveWindow(), message.c_str(), options.messageCaption, MB_ICONERROR);
+        ShowMessage(options, message.c_str(), MB_ICONERROR);
     }
     return 0;
 }
@@ -202,7 +220,12 @@ int RunInstallation(InstallOptions& options) {
     // that stopped early has already entered the target: the failure's log
     // entry still belongs in the folder the setup started in.
     std::wstring startFolder = CurrentFolder();
-    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep, &journal) != 0) {
+    ReportProgress(options, 0);
+    ExtractionProgress entries;
+    entries.report = ReportEntries;
+    entries.context = &options;
+    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep, &journal,
+                       &entries) != 0) {
         if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
         UndoFileJournal(journal);
         const std::wstring detail = journal.failedPath.empty()
@@ -241,13 +264,14 @@ int RunInstallation(InstallOptions& options) {
     PreserveFile(journal, programIni);
     if (wcscmp(activeIni, programIni) != 0) PreserveFile(journal, activeIni);
     WriteInitialSettings(programIni, activeIni, iniFolder, portable);
+    ReportProgress(options, 900);
 
     // 9. Wizard mode asks before associations change.
     int associationsConfirmed = 1;
     if (options.associationsRequested && !options.silent) {
         std::wstring question = LoadMessage(IDS_ASSOC_QUESTION);
-        if (MessageBoxW(GetActiveWindow(), question.c_str(), options.messageCaption,
-                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDNO) {
+        if (ShowMessage(options, question.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+            IDNO) {
             associationsConfirmed = 0;
         }
     }
@@ -277,5 +301,6 @@ int RunInstallation(InstallOptions& options) {
     // 11. The viewer keeps its settings as UTF-16.
     ConvertSettingsFileToUnicode(activeIni);
     CommitFileJournal(journal);
+    ReportProgress(options, 1000);
     return 1;
 }
