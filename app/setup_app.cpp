@@ -67,6 +67,7 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
     wchar_t logFile[kLongChars] = {};
     ReadLogSwitch(commandLine, logFile);
     SetInstallLogFile(logFile);
+    RecoverEarlierRun();
 
     if (FindWindowW(kViewerWindowClass, nullptr)) {
         wchar_t message[kPathChars] = {};
@@ -89,6 +90,8 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
 }
 
 void TheApp::RunWizardMode() {
+    // The wizard's defaults come from the earlier installation as it was.
+    RecoverEarlierRun();
     int dpi = 96;
     if (HDC screen = GetDC(nullptr)) {
         dpi = GetDeviceCaps(screen, LOGPIXELSX);

@@ -1,6 +1,7 @@
-// Unpacking of the embedded payload archive: the resource goes to a temporary
-// file, minizip walks it entry by entry, and every file lands below the
-// target folder with the archive's date and time.
+// Unpacking of the embedded payload archive: minizip walks the resource in
+// memory entry by entry (no copy on disk that another process could change),
+// and every file lands below the target folder with the archive's date and
+// time, through the install transaction.
 #include "extraction.h"
 
 #include <windows.h>
@@ -13,7 +14,7 @@
 #include <memory>
 #include <new>
 
-#include "file_journal.h"
+#include "transaction.h"
 #include "install_options.h"
 #include "read_ahead_io.h"
 #include "unzip.h"
@@ -30,14 +31,27 @@ constexpr int kEntryOk = 0;
 constexpr int kEntryFailed = -1;
 
 // The archive stays open for the whole walk and is closed on every path.
-// Windows' file functions do the reading, in blocks read ahead.
 class ZipReader {
 public:
+    // A file, read through Windows' file functions in blocks read ahead.
     explicit ZipReader(const wchar_t* path) {
         fill_win32_filefunc64W(&m_windowsFunctions);
         zlib_filefunc64_def functions;
         FillReadAheadFileFunctions(&functions, &m_windowsFunctions);
         m_handle = unzOpen2_64(path, &functions);
+    }
+    // An archive in memory (the resource, mapped with the program).
+    ZipReader(const void* data, size_t size) : m_memory{static_cast<const unsigned char*>(data), size, 0} {
+        zlib_filefunc64_def functions = {};
+        functions.zopen64_file = OpenMemory;
+        functions.zread_file = ReadMemory;
+        functions.zwrite_file = WriteMemory;
+        functions.ztell64_file = TellMemory;
+        functions.zseek64_file = SeekMemory;
+        functions.zclose_file = CloseMemory;
+        functions.zerror_file = ErrorMemory;
+        functions.opaque = &m_memory;
+        m_handle = unzOpen2_64("payload", &functions);
     }
     ~ZipReader() {
         if (m_handle) unzClose(m_handle);
@@ -47,51 +61,74 @@ public:
     unzFile get() const { return m_handle; }
 
 private:
+    struct Memory {
+        const unsigned char* data;
+        size_t size;
+        size_t position;
+    };
+    static voidpf ZCALLBACK OpenMemory(voidpf opaque, const void*, int mode) {
+        if (mode & ZLIB_FILEFUNC_MODE_WRITE) return nullptr;
+        static_cast<Memory*>(opaque)->position = 0;
+        return opaque;
+    }
+    static uLong ZCALLBACK ReadMemory(voidpf, voidpf stream, void* buffer, uLong size) {
+        auto* memory = static_cast<Memory*>(stream);
+        const size_t left = memory->size - memory->position;
+        const size_t count = size < left ? size : left;
+        memcpy(buffer, memory->data + memory->position, count);
+        memory->position += count;
+        return static_cast<uLong>(count);
+    }
+    static uLong ZCALLBACK WriteMemory(voidpf, voidpf, const void*, uLong) { return 0; }
+    static ZPOS64_T ZCALLBACK TellMemory(voidpf, voidpf stream) {
+        return static_cast<Memory*>(stream)->position;
+    }
+    static long ZCALLBACK SeekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+        auto* memory = static_cast<Memory*>(stream);
+        ZPOS64_T base = 0;
+        if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = memory->position;
+        if (origin == ZLIB_FILEFUNC_SEEK_END) base = memory->size;
+        if (offset > memory->size - base) return -1;
+        memory->position = static_cast<size_t>(base + offset);
+        return 0;
+    }
+    static int ZCALLBACK CloseMemory(voidpf, voidpf) { return 0; }
+    static int ZCALLBACK ErrorMemory(voidpf, voidpf) { return 0; }
+
     zlib_filefunc64_def m_windowsFunctions;
+    Memory m_memory = {};
     unzFile m_handle = nullptr;
 };
 
-// A C stream whose close is checked by the writer (buffered data may only fail
-// to reach the disk at that point) and closed quietly on every other path.
+// The file an entry is written to, made fresh: whatever stood under its name
+// is gone first, so nothing is written through a link planted there.
 class OutputFile {
 public:
     OutputFile() = default;
-    ~OutputFile() {
-        if (m_file) fclose(m_file);
-    }
+    ~OutputFile() { m_file.Reset(); }
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
     bool Open(const wchar_t* path) {
-        m_file = _wfopen(path, L"wb");
-        return m_file != nullptr;
+        m_file.Reset(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_file && GetLastError() == ERROR_ACCESS_DENIED) {
+            // A read-only earlier file of that name.
+            SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path);
+            m_file.Reset(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+        return static_cast<bool>(m_file);
     }
-    FILE* get() const { return m_file; }
-    // The explicit flush: some C runtimes lose a failed flush inside fclose.
-    bool Flush() { return fflush(m_file) == 0; }
-    HANDLE Handle() const { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(m_file))); }
-    bool Close() {
-        FILE* file = m_file;
-        m_file = nullptr;
-        bool flushed = fflush(file) == 0;
-        return fclose(file) == 0 && flushed;
+    bool Write(const void* data, DWORD bytes) {
+        DWORD written = 0;
+        return WriteFile(m_file.Get(), data, bytes, &written, nullptr) && written == bytes;
     }
+    HANDLE Handle() const { return m_file.Get(); }
+    bool Close() { return m_file.Close(); }
 
 private:
-    FILE* m_file = nullptr;
-};
-
-// The temporary copy of the archive is removed on every way out of the call.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const wchar_t* path) : m_path(path) {}
-    ~TemporaryFile() {
-        if (m_path[0] != L'\0') DeleteFileW(m_path);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-private:
-    const wchar_t* m_path;
+    KernelHandle m_file;
 };
 
 // Creation and last-write time from the entry's local DOS date and time; the
@@ -190,14 +227,12 @@ int CopyEntry(unzFile archive, const unz_file_info64& info, OutputFile& output, 
             break;
         }
         if (read == 0) break;
-        if (fwrite(buffer, 1, static_cast<size_t>(read), output.get()) !=
-            static_cast<size_t>(read)) {
+        if (!output.Write(buffer, static_cast<DWORD>(read))) {
             result = kEntryFailed;
             break;
         }
         copied += static_cast<ZPOS64_T>(read);
     }
-    if (!output.Flush() && result == kEntryOk) result = kEntryFailed;
     // minizip checks the checksum only when the whole announced size was
     // inflated; data that ends early would otherwise pass unnoticed.
     if (result == kEntryOk && copied != info.uncompressed_size) result = kEntryFailed;
@@ -214,25 +249,12 @@ int CopyEntry(unzFile archive, const unz_file_info64& info, OutputFile& output, 
     return result;
 }
 
-// The folder part of a narrow entry name (up to its last separator), wide.
-bool WideFolderPart(const char* name, wchar_t* wideFolder) {
-    char folder[kEntryNameBytes];
-    size_t cut = 0;
-    for (size_t i = 0; name[i]; ++i) {
-        if (name[i] == '/' || name[i] == '\\') cut = i;
-    }
-    if (cut == 0) return false;
-    memcpy(folder, name, cut);
-    folder[cut] = '\0';
-    return ToWide(folder, wideFolder);
-}
-
 // Done: written, a folder, or the icon library kept on purpose. Missing: the
-// file could not be written; the walk goes on. Broken: the archive cannot be
-// trusted any further; the walk ends.
+// file could not be written; the walk goes on. Broken: the archive or the
+// target cannot be trusted any further; the walk ends.
 enum class Outcome { Done, Missing, Broken };
 
-// The entry's full path for the journal and the log: base ends in a backslash.
+// The entry's full path: base ends in a backslash.
 std::wstring FullPath(const std::wstring& base, const wchar_t* name) {
     std::wstring path = base + name;
     for (wchar_t& c : path) {
@@ -241,8 +263,31 @@ std::wstring FullPath(const std::wstring& base, const wchar_t* name) {
     return path;
 }
 
-Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, FileJournal* journal,
-                            const std::wstring& base) {
+std::wstring FolderPart(const std::wstring& path) {
+    return path.substr(0, path.rfind(L'\\') + 1);
+}
+
+// Every level of folder below base, made when missing. With a transaction
+// the levels made are noted, and an existing level that is a link somewhere
+// else stops the installation.
+bool EnsureFolder(Transaction* transaction, const std::wstring& base, const std::wstring& folder,
+                  std::wstring& lastEnsured) {
+    if (folder.size() <= base.size() || _wcsicmp(folder.c_str(), lastEnsured.c_str()) == 0) return true;
+    bool made = true;
+    if (transaction) {
+        made = transaction->CreateFolder(folder);
+    } else {
+        for (size_t cut = folder.find(L'\\', base.size()); cut != std::wstring::npos;
+             cut = folder.find(L'\\', cut + 1)) {
+            CreateDirectoryW(folder.substr(0, cut).c_str(), nullptr);
+        }
+    }
+    if (made) lastEnsured = folder;
+    return made;
+}
+
+Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, Transaction* transaction,
+                            const std::wstring& base, std::wstring& lastFolder) {
     unz_file_info64 info;
     char name[kEntryNameBytes] = {};
     if (unzGetCurrentFileInfo64(archive, &info, name, kEntryNameBytes - 1, nullptr, 0, nullptr,
@@ -254,7 +299,7 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, FileJournal* j
     wchar_t wideName[kEntryWideChars];
     bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
     if (nameFits && !IsContainedName(wideName)) {
-        if (journal) NoteFailure(*journal, FullPath(base, wideName), ERROR_FILE_CORRUPT);
+        if (transaction) transaction->NoteFailure(FullPath(base, wideName), ERROR_FILE_CORRUPT);
         return Outcome::Broken;
     }
     // A NUL inside the stored name would make this entry land on another
@@ -264,55 +309,46 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, FileJournal* j
     if (!buffer) return Outcome::Broken;
     if (!nameFits) return Outcome::Missing;
 
-    const char* lastSeparator = nullptr;
-    for (const char* c = name; *c; ++c) {
-        if (*c == '/' || *c == '\\') lastSeparator = c;
-    }
-    if (lastSeparator && lastSeparator[1] == '\0') {
+    const std::wstring fullPath = FullPath(base, wideName);
+    if (fullPath.back() == L'\\') {
         // A folder carries no data; one that does is a file whose name was damaged.
         if (info.uncompressed_size != 0) return Outcome::Broken;
-        if (journal) {
-            if (!CreateFolderNoted(*journal, FullPath(base, wideName))) return Outcome::Missing;
-        } else {
-            CreateDirectoryW(wideName, nullptr);   // an existing folder is fine
-        }
-        return Outcome::Done;
+        return EnsureFolder(transaction, base, fullPath, lastFolder) ? Outcome::Done : Outcome::Broken;
     }
+    // Its folder entry may come later or not at all.
+    if (!EnsureFolder(transaction, base, FolderPart(fullPath), lastFolder)) return Outcome::Broken;
 
     if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
         unzCloseCurrentFile(archive);
         return Outcome::Broken;
     }
-    const std::wstring fullPath = journal ? FullPath(base, wideName) : std::wstring();
-    wchar_t wideFolder[kEntryWideChars];
-    // The earlier file moves aside first: a failed installation puts it back.
-    const bool prepared = !journal || PrepareFileWrite(*journal, fullPath);
-    OutputFile output;
-    bool opened = prepared && output.Open(wideName);
-    if (!opened && prepared && WideFolderPart(name, wideFolder)) {
-        // Its folder entry may come later or not at all.
-        if (journal) {
-            CreateFolderNoted(*journal, FullPath(base, wideFolder));
-        } else {
-            MakeParentDirectories(wideFolder);
-        }
-        opened = output.Open(wideName);
+    // The data goes under a temporary name and takes the file's name only
+    // when whole; the earlier file waits aside until the commit.
+    const std::wstring writeTo = transaction ? transaction->BeginFile(fullPath) : fullPath;
+    if (writeTo.empty()) {
+        unzCloseCurrentFile(archive);
+        return Outcome::Broken;   // a link or folder in the file's place
     }
-    if (!opened) {
-        if (journal && prepared) NoteFailure(*journal, fullPath, GetLastError());
-        // Held open by a running viewer, read-only, or a folder of that name:
-        // the walk goes on so that every other file is in place.
+    OutputFile output;
+    if (!output.Open(writeTo.c_str())) {
+        if (transaction) transaction->NoteFailure(fullPath, GetLastError());
+        // Read-only, or a folder of that name: the walk goes on so that
+        // every other file is in place.
         unzCloseCurrentFile(archive);
         return Outcome::Missing;
     }
     const int copied = CopyEntry(archive, info, output, buffer.get());
-    if (copied != kEntryOk && journal) {
-        const DWORD error = copied == UNZ_CRCERROR ? ERROR_CRC
-                            : copied == kEntryFailed && GetLastError() ? GetLastError()
-                                                                       : ERROR_FILE_CORRUPT;
-        NoteFailure(*journal, fullPath, error);
+    if (copied != kEntryOk) {
+        if (transaction) {
+            const DWORD error = copied == UNZ_CRCERROR ? ERROR_CRC
+                                : copied == kEntryFailed && GetLastError() ? GetLastError()
+                                                                           : ERROR_FILE_CORRUPT;
+            transaction->NoteFailure(fullPath, error);
+        }
+        return Outcome::Broken;
     }
-    return copied == kEntryOk ? Outcome::Done : Outcome::Broken;
+    if (transaction && !transaction->PlaceFile(fullPath)) return Outcome::Missing;
+    return Outcome::Done;
 }
 
 // minizip walks as many entries as the end record counts. A damaged count
@@ -329,87 +365,20 @@ bool CentralDirectoryGoesOn(unzFile archive) {
     return unzSetOffset64(archive, next) == UNZ_OK;
 }
 
-uint32_t ReadLittle(const unsigned char* at, int bytes) {
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | at[i];
-    return value;
-}
-
-}  // namespace
-
-int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
+// The payload resource as mapped with the program; false when missing or empty.
+bool PayloadResource(int resourceId, const wchar_t* resourceType, const void*& data, DWORD& size) {
     HMODULE self = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
     HGLOBAL loaded = resource ? LoadResource(self, resource) : nullptr;
-    const auto* data = static_cast<const unsigned char*>(loaded ? LockResource(loaded) : nullptr);
-    const DWORD size = data ? SizeofResource(self, resource) : 0;
-    constexpr DWORD kEndRecordBytes = 22;
-    constexpr DWORD kCentralHeaderBytes = 46;
-    if (size < kEndRecordBytes) return -1;
-    // The end record sits before a comment of at most 65,535 bytes.
-    DWORD end = size - kEndRecordBytes;
-    const DWORD lowest = end > 0xFFFF ? end - 0xFFFF : 0;
-    while (ReadLittle(data + end, 4) != 0x06054b50) {
-        if (end == lowest) return -1;
-        --end;
-    }
-    const uint32_t entries = ReadLittle(data + end + 10, 2);
-    DWORD at = ReadLittle(data + end + 16, 4);
-    int longest = 0;
-    for (uint32_t i = 0; i < entries; ++i) {
-        if (size < kCentralHeaderBytes || at > size - kCentralHeaderBytes || ReadLittle(data + at, 4) != 0x02014b50) return -1;
-        const DWORD nameBytes = ReadLittle(data + at + 28, 2);
-        const DWORD next = at + kCentralHeaderBytes + nameBytes + ReadLittle(data + at + 30, 2) +
-                           ReadLittle(data + at + 32, 2);
-        if (next > size) return -1;
-        // As the extraction converts it: the name's characters in the ANSI code page.
-        const int chars = nameBytes == 0 ? 0
-                          : MultiByteToWideChar(CP_ACP, 0,
-                                                reinterpret_cast<const char*>(data + at + kCentralHeaderBytes),
-                                                static_cast<int>(nameBytes), nullptr, 0);
-        if (chars > longest) longest = chars;
-        at = next;
-    }
-    return longest;
+    data = loaded ? LockResource(loaded) : nullptr;
+    size = data ? SizeofResource(self, resource) : 0;
+    return data && size != 0;
 }
 
-int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* tempName,
-                   const wchar_t* targetFolder, int keepIconLibrary, FileJournal* journal,
-                   const ExtractionProgress* progress) {
-    HMODULE self = GetModuleHandleW(nullptr);
-    HRSRC resource = FindResourceW(self, MAKEINTRESOURCEW(resourceId), resourceType);
-    if (!resource) return -1;
-    HGLOBAL loaded = LoadResource(self, resource);
-    if (!loaded) return -1;
-    const void* data = LockResource(loaded);
-    DWORD size = SizeofResource(self, resource);
-    if (!data || size == 0) return -1;
-
-    wchar_t tempPath[kLongChars] = {};
-    DWORD folderChars = GetTempPathW(kLongChars - 1, tempPath);
-    if (folderChars == 0 || folderChars >= kLongChars - 1) return -1;
-    size_t length = wcslen(tempPath);
-    if (length > 0 && tempPath[length - 1] != L'\\') tempPath[length++] = L'\\';
-    size_t nameChars = wcslen(tempName);
-    if (length + nameChars >= kLongChars) return -1;
-    wmemcpy(tempPath + length, tempName, nameChars + 1);
-
-    TemporaryFile removeLater(tempPath);
-    {
-        OutputFile temp;
-        if (!temp.Open(tempPath)) return -1;
-        bool written = fwrite(data, 1, size, temp.get()) == size;
-        // A copy that did not fully reach the disk must not be walked.
-        if (!temp.Close() || !written) return -1;
-    }
-    return ExtractArchive(tempPath, targetFolder, keepIconLibrary, journal, progress);
-}
-
-int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
-                   FileJournal* journal, const ExtractionProgress* progress) {
+int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, int keepIconLibrary,
+                Transaction* transaction, const ExtractionProgress* progress) {
     std::wstring base(targetFolder);
     if (!base.empty() && base.back() != L'\\') base += L'\\';
-    ZipReader archive(archivePath);
     if (!archive.get()) return -1;
     if (!SetCurrentDirectoryW(targetFolder)) return -1;
 
@@ -420,8 +389,9 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
     // result kExtractIncomplete: the installation must not be reported as done.
     // No payload is empty: an archive without entries has lost its end record.
     int result = global.number_entry == 0 ? kExtractIncomplete : 0;
+    std::wstring lastFolder;
     for (ZPOS64_T index = 0; index < global.number_entry;) {
-        Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary, journal, base);
+        Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary, transaction, base, lastFolder);
         if (outcome != Outcome::Done) result = kExtractIncomplete;
         if (outcome == Outcome::Broken) break;
         ++index;
@@ -438,31 +408,49 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
     return result;
 }
 
+}  // namespace
+
+int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
+    const void* data = nullptr;
+    DWORD size = 0;
+    if (!PayloadResource(resourceId, resourceType, data, size)) return -1;
+    ZipReader archive(data, size);
+    if (!archive.get()) return -1;
+    int longest = 0;
+    for (int status = unzGoToFirstFile(archive.get()); status == UNZ_OK;
+         status = unzGoToNextFile(archive.get())) {
+        unz_file_info64 info;
+        char name[kEntryNameBytes] = {};
+        if (unzGetCurrentFileInfo64(archive.get(), &info, name, kEntryNameBytes - 1, nullptr, 0,
+                                    nullptr, 0) != UNZ_OK) {
+            return -1;
+        }
+        // As the extraction converts it: the name's characters in the ANSI code page.
+        const int chars = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0) - 1;
+        if (chars > longest) longest = chars;
+    }
+    return longest;
+}
+
+int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* targetFolder,
+                   int keepIconLibrary, Transaction* transaction,
+                   const ExtractionProgress* progress) {
+    const void* data = nullptr;
+    DWORD size = 0;
+    if (!PayloadResource(resourceId, resourceType, data, size)) return -1;
+    ZipReader archive(data, size);
+    return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);
+}
+
+int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
+                   Transaction* transaction, const ExtractionProgress* progress) {
+    ZipReader archive(archivePath);
+    return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);
+}
+
 void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime) {
     KernelHandle file(CreateFileW(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 0, nullptr));
     if (!file) return;
     SetOpenFileDate(file.Get(), dosDateTime);
-}
-
-int MakeParentDirectories(const wchar_t* relativePath) {
-    if (!relativePath || relativePath[0] == L'\0') return 0;
-    size_t length = wcslen(relativePath);
-    std::unique_ptr<wchar_t[]> path(new (std::nothrow) wchar_t[length + 1]);
-    if (!path) return -104;
-    wmemcpy(path.get(), relativePath, length + 1);
-    if (IsSeparator(path[length - 1])) path[--length] = L'\0';
-    if (length == 0) return 0;
-
-    if (CreateDirectoryW(path.get(), nullptr)) return 1;
-    for (size_t i = 1; i <= length; ++i) {
-        if (i < length && !IsSeparator(path[i])) continue;
-        wchar_t kept = path[i];
-        path[i] = L'\0';
-        if (!CreateDirectoryW(path.get(), nullptr) && GetLastError() == ERROR_PATH_NOT_FOUND) {
-            return 0;
-        }
-        path[i] = kept;
-    }
-    return 1;
 }

@@ -63,6 +63,13 @@ public:
         m_handle = handle;
     }
     HANDLE Get() const { return m_handle; }
+    // Closes now and says whether Windows accepted the close (the last
+    // write of a file may only fail there).
+    bool Close() {
+        const bool closed = IsValid() && CloseHandle(m_handle);
+        m_handle = nullptr;
+        return closed;
+    }
     // Closes what it holds and lends its slot to a call that returns a handle.
     HANDLE* Put() {
         Reset();

@@ -11,21 +11,20 @@
 
 #include "earlier_install.h"
 #include "extraction.h"
-#include "file_journal.h"
-#include "install_record.h"
 #include "install_log.h"
 #include "path_utils.h"
+#include "record_policy.h"
 #include "registration.h"
 #include "resource.h"
 #include "settings_file.h"
 #include "text_buffer.h"
+#include "transaction.h"
 #include "version_number.h"
 
 namespace {
 
 constexpr int kPayloadId = IDR_PAYLOAD;
 constexpr wchar_t kPayloadType[] = L"ZIP";
-constexpr wchar_t kTempArchiveName[] = L"pixog_x32.zip";
 constexpr wchar_t kSettingsName[] = L"pixo32.ini";
 constexpr wchar_t kIconLibraryCompany[] = L"Orlovane";
 constexpr int kIconLibraryBuildBytes = 0x37600;   // 226,816: the one 4.30 build the setup replaces
@@ -33,6 +32,19 @@ constexpr int kEnvNameChars = 260;
 constexpr int kEnvValueChars = 260;
 
 enum class Order { MessageFirst, FolderFirst };
+
+// The lines of the log that name what an undo could not put back.
+std::wstring NotUndone(const std::vector<std::wstring>& failed) {
+    std::wstring text;
+    for (const std::wstring& line : failed) text += L"\nNicht rückgängig gemacht: " + line;
+    return text;
+}
+
+// The file the UTF-16 conversion writes beside the settings file.
+std::wstring SettingsScratchPath(const wchar_t* settingsFile) {
+    std::wstring path(settingsFile);
+    return path.substr(0, path.rfind(L'\\') + 1) + L"pixo32.ini_temp";
+}
 
 // Empty when the current folder cannot be read.
 std::wstring CurrentFolder() {
@@ -80,7 +92,7 @@ int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, 
         std::wstring entry = order == Order::MessageFirst
                                  ? message + L": " + folder
                                  : std::wstring(folder) + L": " + message;
-        if (!detail.empty()) entry += L"\n" + detail;
+        if (!detail.empty()) entry += (detail[0] == L'\n' ? L"" : L"\n") + detail;
         WriteInstallLog(entry.c_str());
     } else {
         ShowMessage(options, message.c_str(), MB_ICONERROR);
@@ -151,7 +163,7 @@ bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
 // The settings folder's "pixo32.ini", or false when the folder named by
 // iniFolder cannot be formed within the path limit; the settings then stay in
 // the program folder.
-bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, FileJournal& journal) {
+bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, Transaction& transaction) {
     std::wstring expanded;
     if (wcschr(iniFolder, L'%')) {
         if (!ExpandSettingsFolder(iniFolder, expanded)) return false;
@@ -164,7 +176,7 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, FileJourna
     wchar_t folder[kLongChars] = {};
     CopyText(folder, kLongChars, expanded.c_str());
     wchar_t canonical[kPathChars] = {};
-    if (CanonicalFolder(folder, canonical)) CreateFolderNoted(journal, canonical);
+    if (CanonicalFolder(folder, canonical)) transaction.CreateFolder(canonical);
     CreateDirectoryTree(folder);
     if (folder[0] == L'\0') return false;
     return FormSettingsPath(folder, activeIni);
@@ -189,14 +201,34 @@ int RunInstallation(InstallOptions& options) {
     }
     if (options.installedFolder) CopyText(options.installedFolder, kPathChars, target);
 
-    // 2. Created with all its levels. Everything written from here on is
-    // noted, so that a failure leaves the machine as it was.
-    FileJournal journal;
-    if (!CreateFolderNoted(journal, target) || !CreateDirectoryTree(target)) {
-        UndoFileJournal(journal);
-        return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst);
+    // One setup or uninstaller at a time; what a run that was cut off left
+    // is put back before anything else.
+    MachineLock lock;
+    if (!lock.Acquire(kLockWaitMs)) {
+        return ReportFailure(options, IDS_ANOTHER_RUN, target, Order::FolderFirst);
     }
-    if (!journal.createdFolders.empty()) journal.newTree = target;
+    std::vector<std::wstring> notRestored;
+    if (!RecoverInterruptedTransaction(IsProductEntry, notRestored)) {
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
+                             NotUndone(notRestored));
+    }
+
+    // 2. Created with all its levels. Every change from here on is in the
+    // transaction's journal before it is made.
+    Transaction transaction;
+    if (!transaction.Begin(target, L"setup")) {
+        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
+                             DescribeFailure(transaction.FailedAt(), transaction.Error()));
+    }
+    transaction.Stage(L"files");
+    if (!transaction.CreateFolder(target) || !CreateDirectoryTree(target)) {
+        const std::wstring detail = DescribeFailure(transaction.FailedAt(), transaction.Error());
+        return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst,
+                             detail + NotUndone(transaction.Rollback()));
+    }
+    for (const RecordEntry& entry : transaction.Entries()) {
+        if (entry.kind == RecordEntry::FolderCreated) transaction.SetNewTree(target);
+    }
 
     // An earlier installation in this folder left its settings file there.
     wchar_t programIni[kLongChars] = {};
@@ -207,7 +239,7 @@ int RunInstallation(InstallOptions& options) {
     wchar_t plugins[kLongChars] = {};
     CopyText(plugins, kLongChars, target);
     AppendText(plugins, kLongChars, L"Plugins");
-    CreateFolderNoted(journal, plugins);
+    transaction.CreateFolder(plugins);
     AppendBackslash(plugins);
 
     // 4. Icon-library gate.
@@ -220,18 +252,23 @@ int RunInstallation(InstallOptions& options) {
     // that stopped early has already entered the target: the failure's log
     // entry still belongs in the folder the setup started in.
     std::wstring startFolder = CurrentFolder();
+    auto fail = [&](int message, Order order) {
+        // The log belongs where the setup started, and the target must not
+        // be the current folder while its levels are removed.
+        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
+        const std::wstring detail = transaction.Failed()
+                                        ? DescribeFailure(transaction.FailedAt(), transaction.Error())
+                                        : std::wstring();
+        return ReportFailure(options, message, target, order,
+                             detail + NotUndone(transaction.Rollback()));
+    };
     ReportProgress(options, 0);
     ExtractionProgress entries;
     entries.report = ReportEntries;
     entries.context = &options;
-    if (ExtractPayload(kPayloadId, kPayloadType, kTempArchiveName, target, keep, &journal,
-                       &entries) != 0) {
-        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
-        UndoFileJournal(journal);
-        const std::wstring detail = journal.failedPath.empty()
-                                        ? std::wstring()
-                                        : DescribeFailure(journal.failedPath, journal.failedError);
-        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst, detail);
+    if (ExtractPayload(kPayloadId, kPayloadType, target, keep, &transaction, &entries) != 0 ||
+        transaction.Failed()) {
+        return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
     }
 
     // 6. The settings file beside the viewer was formed above.
@@ -253,16 +290,18 @@ int RunInstallation(InstallOptions& options) {
     }
 
     // 8. Settings folder and first settings.
+    transaction.Stage(L"settings");
     const wchar_t* iniFolder = options.iniFolder ? options.iniFolder : L"";
     wchar_t activeIni[kLongChars] = {};
-    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni, journal)) {
+    if (iniFolder[0] == L'\0' || !ActiveSettingsPath(iniFolder, activeIni, transaction)) {
         iniFolder = L"";
         CopyText(activeIni, kLongChars, programIni);
     }
     int portable = iniFolder[0] != L'\0' &&
                    (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
-    PreserveFile(journal, programIni);
-    if (wcscmp(activeIni, programIni) != 0) PreserveFile(journal, activeIni);
+    transaction.PreserveFile(programIni);
+    if (wcscmp(activeIni, programIni) != 0) transaction.PreserveFile(activeIni);
+    if (transaction.Failed()) return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
     WriteInitialSettings(programIni, activeIni, iniFolder, portable);
     ReportProgress(options, 900);
 
@@ -277,30 +316,33 @@ int RunInstallation(InstallOptions& options) {
     }
 
     // 10. Links, application keys, uninstall entry, associations, each
-    // registry change noted in the install record with what it replaced.
-    InstallRecord record;
-    record.Open(std::wstring(target) + kInstallRecordName);
-    {
-        RecordingScope recording(record);
-        RegisterApplication(associationsConfirmed, options.associationsRequested, target,
+    // change noted with what it replaced; the uninstall entry's names last.
+    transaction.Stage(L"registration");
+    RegisterApplication(associationsConfirmed, options.associationsRequested, target,
                         options.startMenuGroup, options.desktopShortcut,
                         options.thumbnailsShortcut, options.shortcutsAllUsers,
-                        options.associations, options.associationsAllUsers);
-    }
-    if (record.Failed()) {
-        // The log belongs where the setup started, and the target must not
-        // be the current folder while its levels are removed.
-        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
-        record.Undo();
-        UndoFileJournal(journal);
-        return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
-                             DescribeFailure(record.FailedAt(), static_cast<DWORD>(record.Error())));
-    }
-    record.Commit();
+                        options.associations, options.associationsAllUsers, &transaction);
+    if (transaction.Failed()) return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
 
-    // 11. The viewer keeps its settings as UTF-16.
+    // 11. The viewer keeps its settings as UTF-16; the conversion's scratch
+    // file is noted so that a cut leaves none.
+    RecordEntry scratch;
+    scratch.kind = RecordEntry::FileCreated;
+    scratch.key = SettingsScratchPath(activeIni);
+    transaction.Note(scratch);
     ConvertSettingsFileToUnicode(activeIni);
-    CommitFileJournal(journal);
+
+    // The commit: from here on the installation is whole.
+    if (!transaction.Commit()) return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
     ReportProgress(options, 1000);
     return 1;
+}
+
+void RecoverEarlierRun() {
+    MachineLock lock;
+    if (!lock.Acquire(0)) return;   // the run that holds it owns its journal
+    std::vector<std::wstring> notRestored;
+    if (!RecoverInterruptedTransaction(IsProductEntry, notRestored)) {
+        WriteInstallLog((LoadMessage(IDS_INSTALL_FAILED) + NotUndone(notRestored)).c_str());
+    }
 }

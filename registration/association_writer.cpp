@@ -44,48 +44,48 @@ std::wstring TypeNameOf(const wchar_t* classGroup) {
 
 void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
                         const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
-                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice) {
+                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice, Transaction* tx) {
     const std::wstring className = ClassNameOf(classGroup);
     const std::wstring extensionKey = std::wstring(L"SOFTWARE\\Classes\\.") + extension;
 
     if (isXp) {
         // XP's Explorer reads the per-user choice from FileExts\.E "ProgID".
         const std::wstring fileExts = FileExtsKeyOf(extension);
-        SetDefaultValue(HKEY_CURRENT_USER, fileExts.c_str(), L"");
+        SetDefaultValue(HKEY_CURRENT_USER, fileExts.c_str(), L"", tx);
         RegKey key;
         if (key.Open(HKEY_CURRENT_USER, fileExts.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS) {
-            SetStringValue(key.Get(), L"ProgID", className.c_str());
+            SetStringValue(key.Get(), L"ProgID", className.c_str(), tx);
         }
         if (associationsAllUsers) {
-            SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str());
+            SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str(), tx);
         }
     } else if (selected || IsAlwaysBoundExtension(extension)) {
-        SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str());
+        SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str(), tx);
     }
 
     const std::wstring classKey = ClassKeyOf(classGroup);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, classKey.c_str(), TypeNameOf(classGroup).c_str());
+    SetDefaultValue(HKEY_LOCAL_MACHINE, classKey.c_str(), TypeNameOf(classGroup).c_str(), tx);
     SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\shell\\open\\command").c_str(),
-                    openCommand);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\DefaultIcon").c_str(), defaultIcon);
+                    openCommand, tx);
+    SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\DefaultIcon").c_str(), defaultIcon, tx);
 
     if (!isNt6) return;
-    WriteCapabilityEntry(extension, classGroup);
+    WriteCapabilityEntry(extension, classGroup, tx);
     // Windows 8 and later want a hash beside "Progid" and reset a choice
     // without one, losing the user's: there the class keys and capabilities
     // must do. Vista and 7 honour a fresh key holding just "Progid".
     if (!selected || !userChoice) return;
 
     const std::wstring choiceKey = FileExtsKeyOf(extension) + L"\\UserChoice";
-    DeleteKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str());
+    DeleteKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str(), tx);
     RegKey choice;
-    if (CreateKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str(), choice) != ERROR_SUCCESS) {
+    if (CreateKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str(), choice, tx) != ERROR_SUCCESS) {
         return;
     }
-    SetStringValue(choice.Get(), L"Progid", className.c_str());
+    SetStringValue(choice.Get(), L"Progid", className.c_str(), tx);
 }
 
-void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
+void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup, Transaction* tx) {
     // The registration creates the key on NT 6 and later; the writer never
     // creates it, so a missing key means no capability values at all.
     RegKey key;
@@ -94,13 +94,13 @@ void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup) {
         return;
     }
     const std::wstring valueName = std::wstring(L".") + extension;
-    SetStringValue(key.Get(), valueName.c_str(), ClassNameOf(classGroup).c_str());
+    SetStringValue(key.Get(), valueName.c_str(), ClassNameOf(classGroup).c_str(), tx);
 }
 
-void SuppressStoreAppSuggestions() {
+void SuppressStoreAppSuggestions(Transaction* tx) {
     for (const wchar_t* appClass : kStoreAppClasses) {
         RegKey key;
-        if (CreateKeyRecorded(HKEY_CURRENT_USER, appClass, key) != ERROR_SUCCESS) continue;
-        SetStringValue(key.Get(), L"NoOpenWith", L"");
+        if (CreateKeyRecorded(HKEY_CURRENT_USER, appClass, key, tx) != ERROR_SUCCESS) continue;
+        SetStringValue(key.Get(), L"NoOpenWith", L"", tx);
     }
 }

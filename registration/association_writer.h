@@ -2,6 +2,8 @@
 // version requires.
 #pragma once
 
+class Transaction;
+
 #include <string>
 
 // Writes the per-user Explorer choice, the machine-wide extension key, the
@@ -10,14 +12,14 @@
 // userChoice: the system honours a UserChoice without its hash (Vista and 7).
 void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
                         const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
-                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice);
+                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice, Transaction* tx = nullptr);
 
 // ".<extension>" = "Pixolum.<classGroup>" in the capabilities' file
 // associations; nothing when that key does not exist.
-void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup);
+void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup, Transaction* tx = nullptr);
 
 // Keeps the store apps that claim picture formats out of "Open with".
-void SuppressStoreAppSuggestions();
+void SuppressStoreAppSuggestions(Transaction* tx = nullptr);
 
 // "Pixolum.jpg" and "Pixolum JPG File" for the class group jpg.
 std::wstring ClassNameOf(const wchar_t* classGroup);

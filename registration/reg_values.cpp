@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "install_record.h"
+#include "transaction.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ std::wstring Where(HKEY key, const wchar_t* name) {
     return path;
 }
 
-LONG SetValueRecorded(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes) {
-    InstallRecord* record = ActiveInstallRecord();
+LONG SetValueRecorded(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD bytes, Transaction* tx) {
+    Transaction* record = tx;
     if (record) {
         RecordEntry entry;
         entry.kind = RecordEntry::ValueSet;
@@ -43,8 +43,8 @@ LONG SetValueRecorded(HKEY key, const wchar_t* name, DWORD type, const BYTE* dat
 
 }  // namespace
 
-LONG CreateKeyRecorded(HKEY root, const wchar_t* subKey, RegKey& key) {
-    InstallRecord* record = ActiveInstallRecord();
+LONG CreateKeyRecorded(HKEY root, const wchar_t* subKey, RegKey& key, Transaction* tx) {
+    Transaction* record = tx;
     if (record && key.Open(root, subKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
         // Each missing level is noted before it is made: the uninstaller
         // removes it again once it is empty.
@@ -75,24 +75,24 @@ LONG CreateKeyRecorded(HKEY root, const wchar_t* subKey, RegKey& key) {
     return status;
 }
 
-LONG SetDefaultValue(HKEY root, const wchar_t* subKey, const wchar_t* data) {
+LONG SetDefaultValue(HKEY root, const wchar_t* subKey, const wchar_t* data, Transaction* tx) {
     RegKey key;
-    const LONG status = CreateKeyRecorded(root, subKey, key);
+    const LONG status = CreateKeyRecorded(root, subKey, key, tx);
     if (status != ERROR_SUCCESS) return status;
-    return SetStringValue(key.Get(), nullptr, data);
+    return SetStringValue(key.Get(), nullptr, data, tx);
 }
 
-LONG SetStringValue(HKEY key, const wchar_t* name, const wchar_t* data) {
+LONG SetStringValue(HKEY key, const wchar_t* name, const wchar_t* data, Transaction* tx) {
     const DWORD bytes = static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t));
-    return SetValueRecorded(key, name, REG_SZ, reinterpret_cast<const BYTE*>(data), bytes);
+    return SetValueRecorded(key, name, REG_SZ, reinterpret_cast<const BYTE*>(data), bytes, tx);
 }
 
-LONG SetDwordValue(HKEY key, const wchar_t* name, DWORD data) {
-    return SetValueRecorded(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+LONG SetDwordValue(HKEY key, const wchar_t* name, DWORD data, Transaction* tx) {
+    return SetValueRecorded(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data), tx);
 }
 
-LONG DeleteKeyRecorded(HKEY root, const wchar_t* subKey) {
-    InstallRecord* record = ActiveInstallRecord();
+LONG DeleteKeyRecorded(HKEY root, const wchar_t* subKey, Transaction* tx) {
+    Transaction* record = tx;
     if (record) {
         RegKey key;
         const LONG opened = key.Open(root, subKey, KEY_QUERY_VALUE);

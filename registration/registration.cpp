@@ -14,6 +14,7 @@
 #include "shell_api.h"
 #include "shortcuts.h"
 #include "text_buffer.h"
+#include "transaction.h"
 #include "version_probe.h"
 
 namespace {
@@ -50,83 +51,91 @@ std::wstring VersionText() {
     return text;
 }
 
-void WriteFolderVerbs(const std::wstring& thumbnailsCommand) {
+void WriteFolderVerbs(const std::wstring& thumbnailsCommand, Transaction* tx) {
     for (const wchar_t* target : {L"Directory", L"Drive"}) {
         const std::wstring verb =
             std::wstring(L"SOFTWARE\\Classes\\") + target + L"\\shell\\" + kFolderVerb;
-        SetDefaultValue(HKEY_LOCAL_MACHINE, verb.c_str(), kFolderVerb);
+        SetDefaultValue(HKEY_LOCAL_MACHINE, verb.c_str(), kFolderVerb, tx);
         SetDefaultValue(HKEY_LOCAL_MACHINE, (verb + L"\\command").c_str(),
-                        thumbnailsCommand.c_str());
+                        thumbnailsCommand.c_str(), tx);
     }
 }
 
-void WriteApplicationKeys(const std::wstring& openCommand) {
-    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum", L"Pixolum");
+void WriteApplicationKeys(const std::wstring& openCommand, Transaction* tx) {
+    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum", L"Pixolum", tx);
     SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
-                    openCommand.c_str());
+                    openCommand.c_str(), tx);
     // An icon left by an older version would override the viewer's own.
-    DeleteKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon");
+    DeleteKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon", tx);
 
     SetDefaultValue(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe\\shell\\open\\command",
-                    openCommand.c_str());
+                    openCommand.c_str(), tx);
     RegKey application;
     if (application.Open(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", KEY_ALL_ACCESS) ==
         ERROR_SUCCESS) {
-        SetStringValue(application.Get(), L"FriendlyAppName", L"Pixolum 32-bit");
+        SetStringValue(application.Get(), L"FriendlyAppName", L"Pixolum 32-bit", tx);
     }
 }
 
-void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer) {
+void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer, Transaction* tx) {
     RegKey key;
-    if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kUninstallKey, key) != ERROR_SUCCESS) return;
-    SetStringValue(key.Get(), nullptr, L"");
+    if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kUninstallKey, key, tx) != ERROR_SUCCESS) return;
+    SetStringValue(key.Get(), nullptr, L"", tx);
     const std::wstring version = VersionText();
-    SetStringValue(key.Get(), L"DisplayName", (L"Pixolum " + version + L" (32-bit)").c_str());
-    SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str());
-    SetStringValue(key.Get(), L"Publisher", L"Orlovane");
-    SetStringValue(key.Get(), L"InstallLocation", folder.c_str());
-    SetStringValue(key.Get(), L"DisplayVersion", version.c_str());
-    SetStringValue(key.Get(), L"DisplayIcon", (viewer + L",0").c_str());
-    SetDwordValue(key.Get(), L"VersionMajor", kVersionMajor);
-    SetDwordValue(key.Get(), L"VersionMinor", kVersionMinor);
-    SetDwordValue(key.Get(), L"EstimatedSize", 6144);
+    SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str(), tx);
+    SetStringValue(key.Get(), L"Publisher", L"Orlovane", tx);
+    SetStringValue(key.Get(), L"InstallLocation", folder.c_str(), tx);
+    SetStringValue(key.Get(), L"DisplayIcon", (viewer + L",0").c_str(), tx);
+    SetDwordValue(key.Get(), L"VersionMajor", kVersionMajor, tx);
+    SetDwordValue(key.Get(), L"VersionMinor", kVersionMinor, tx);
+    SetDwordValue(key.Get(), L"EstimatedSize", 6144, tx);
     // What deployment tools and the system's program list expect besides:
     // the uninstaller without a window, and no Change or Repair buttons.
     SetStringValue(key.Get(), L"QuietUninstallString",
-                   (Quoted(folder + L"px_uninstall.exe") + L" /silent").c_str());
-    SetDwordValue(key.Get(), L"NoModify", 1);
-    SetDwordValue(key.Get(), L"NoRepair", 1);
+                   (Quoted(folder + L"px_uninstall.exe") + L" /silent").c_str(), tx);
+    SetDwordValue(key.Get(), L"NoModify", 1, tx);
+    SetDwordValue(key.Get(), L"NoRepair", 1, tx);
+}
+
+// The names by which the system's program list and deployment tools detect
+// the installation come last: until they are there, nothing looks installed.
+void NameUninstallEntry(Transaction* tx) {
+    RegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+    const std::wstring version = VersionText();
+    SetStringValue(key.Get(), L"DisplayName", (L"Pixolum " + version + L" (32-bit)").c_str(), tx);
+    SetStringValue(key.Get(), L"DisplayVersion", version.c_str(), tx);
 }
 
 // Default Programs registration (Vista and later): the application's own key,
 // its capabilities and the entry in RegisteredApplications. The file
 // associations below "Capabilities" are filled per extension.
-void WriteCapabilities(const std::wstring& viewer) {
+void WriteCapabilities(const std::wstring& viewer, Transaction* tx) {
     {
         RegKey created;
-        CreateKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", created);
+        CreateKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", created, tx);
     }
     SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum\\shell\\open\\command",
-                    Quoted(viewer).c_str());
+                    Quoted(viewer).c_str(), tx);
     {
         RegKey capabilities;
-        if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilitiesKey, capabilities) == ERROR_SUCCESS) {
-            SetStringValue(capabilities.Get(), L"ApplicationDescription", kApplicationDescription);
+        if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilitiesKey, capabilities, tx) == ERROR_SUCCESS) {
+            SetStringValue(capabilities.Get(), L"ApplicationDescription", kApplicationDescription, tx);
         }
     }
     {
         RegKey created;
-        CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, created);
+        CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, created, tx);
     }
     RegKey registered;
     if (registered.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications",
                         KEY_SET_VALUE | KEY_QUERY_VALUE) == ERROR_SUCCESS) {
-        SetStringValue(registered.Get(), L"Pixolum", kCapabilitiesKey);
+        SetStringValue(registered.Get(), L"Pixolum", kCapabilitiesKey, tx);
     }
 }
 
 void AssociateCatalogue(const AssociationSelection& selection, const std::wstring& viewer,
-                        const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers) {
+                        const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers, Transaction* tx) {
     const bool userChoice = isNt6 && GetWindowsVersionCode() < 8;
     for (int row = 0; row < kFormatCount; ++row) {
         const bool selected = selection.slots[row] != 0;
@@ -137,7 +146,7 @@ void AssociateCatalogue(const AssociationSelection& selection, const std::wstrin
         for (int i = 0; i < format.ExtensionCount(); ++i) {
             AssociateExtension(format.extensions[i].extension, format.extensions[i].classGroup,
                                openCommand.c_str(), icon, isXp, isNt6, allUsers, selected,
-                               userChoice);
+                               userChoice, tx);
         }
     }
 }
@@ -152,7 +161,8 @@ bool TargetFolderFitsCommands(const wchar_t* targetFolder) {
 int RegisterApplication(int associationsConfirmed, int associationsRequested,
                         const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,
                         int thumbnailsShortcut, int shortcutsAllUsers,
-                        const AssociationSelection& associations, int associationsAllUsers) {
+                        const AssociationSelection& associations, int associationsAllUsers,
+                        Transaction* tx) {
     const bool isNt6 = IsNt6OrLater();
     const bool isXp = !isNt6 && IsWindowsXp();
     const bool allUsers = shortcutsAllUsers != 0;
@@ -161,22 +171,22 @@ int RegisterApplication(int associationsConfirmed, int associationsRequested,
     if (!FormInstallFolder(targetFolder, folderBuffer)) return 0;
     const std::wstring folder(folderBuffer);
 
-    if (startMenuGroup) CreateStartMenuGroup(folder.c_str(), allUsers);
+    if (startMenuGroup) CreateStartMenuGroup(folder.c_str(), allUsers, tx);
     const std::wstring viewer = folder + kViewerExe;
     if (desktopShortcut) {
         CreateDesktopLink(viewer.c_str(), kViewerDesktopLink, nullptr, L"Pixolum - Bildbetrachter",
-                          nullptr, 0, allUsers);
+                          nullptr, 0, allUsers, tx);
     }
     const std::wstring openCommand = Quoted(viewer) + L" \"%1\"";
     if (thumbnailsShortcut) {
         CreateDesktopLink(viewer.c_str(), kThumbnailsDesktopLink, viewer.c_str(),
-                          L"Pixolum - Thumbnails", L"/thumbs", 7, allUsers);
-        if (isNt6) WriteFolderVerbs(openCommand + L" /thumbs");
+                          L"Pixolum - Thumbnails", L"/thumbs", 7, allUsers, tx);
+        if (isNt6) WriteFolderVerbs(openCommand + L" /thumbs", tx);
     }
 
-    WriteApplicationKeys(openCommand);
-    WriteUninstallEntry(folder, viewer);
-    if (isNt6) WriteCapabilities(viewer);
+    WriteApplicationKeys(openCommand, tx);
+    WriteUninstallEntry(folder, viewer, tx);
+    if (isNt6) WriteCapabilities(viewer, tx);
 
     // A declined confirmation means: change no association. From Vista on
     // the class keys and capability entries are still written (the viewer
@@ -186,12 +196,13 @@ int RegisterApplication(int associationsConfirmed, int associationsRequested,
     if (associationsConfirmed || isNt6) {
         AssociationSelection effective;
         if (associationsConfirmed) effective = associations;
-        AssociateCatalogue(effective, viewer, openCommand, isXp, isNt6, associationsAllUsers != 0);
+        AssociateCatalogue(effective, viewer, openCommand, isXp, isNt6, associationsAllUsers != 0, tx);
         if (associationsRequested && associationsConfirmed) {
-            if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions();
+            if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions(tx);
             SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
             lazy::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
         }
     }
+    NameUninstallEntry(tx);
     return 1;
 }

@@ -2,6 +2,8 @@
 // uninstall entry, capabilities and file associations.
 #pragma once
 
+class Transaction;
+
 #include "install_options.h"
 
 // Always 1, except 0 when targetFolder is refused by TargetFolderFitsCommands
@@ -9,7 +11,8 @@
 int RegisterApplication(int associationsConfirmed, int associationsRequested,
                         const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,
                         int thumbnailsShortcut, int shortcutsAllUsers,
-                        const AssociationSelection& associations, int associationsAllUsers);
+                        const AssociationSelection& associations, int associationsAllUsers,
+                        Transaction* tx = nullptr);
 
 // Whether targetFolder, trimmed and ending in a backslash, is not empty and
 // short enough that the longest text formed from it, the thumbnails command

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "com_ptr.h"
-#include "install_record.h"
+#include "transaction.h"
 #include "install_options.h"
 #include "path_utils.h"
 #include "text_buffer.h"
@@ -19,8 +19,8 @@ namespace {
 
 // A link or folder that did not exist goes into the install record, so that
 // a failed installation and the uninstaller take it away again.
-void NoteNewPath(const std::wstring& path, RecordEntry::Kind kind) {
-    InstallRecord* record = ActiveInstallRecord();
+void NoteNewPath(const std::wstring& path, RecordEntry::Kind kind, Transaction* tx) {
+    Transaction* record = tx;
     if (!record || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
     RecordEntry entry;
     entry.kind = kind;
@@ -35,7 +35,7 @@ bool FitsPath(const std::wstring& path) {
 // The shared body of both link creators; description is set only for the
 // desktop links. The order of the calls is the documented one.
 int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t* arguments,
-             const wchar_t* iconFile, int iconIndex, const wchar_t* description) {
+             const wchar_t* iconFile, int iconIndex, const wchar_t* description, Transaction* tx) {
     // A link path or target beyond the path limit is refused, never cut:
     // a cut path would name a different file.
     if (!FitsPath(linkPath) || !target || wcslen(target) >= static_cast<size_t>(kPathChars)) {
@@ -53,8 +53,14 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
     link->SetPath(target);
     if (arguments) link->SetArguments(arguments);
     if (description) link->SetDescription(description);
-    NoteNewPath(linkPath, RecordEntry::FileCreated);
-    return SUCCEEDED(file->Save(linkPath.c_str(), TRUE)) ? 1 : 0;
+    // A link of that name from before is kept aside until the commit.
+    if (tx) tx->PreserveFile(linkPath);
+    const HRESULT saved = file->Save(linkPath.c_str(), TRUE);
+    if (FAILED(saved)) {
+        if (tx) tx->NoteFailure(linkPath, HRESULT_FACILITY(saved) == FACILITY_WIN32 ? HRESULT_CODE(saved) : ERROR_CANNOT_MAKE);
+        return 0;
+    }
+    return 1;
 }
 
 }  // namespace
@@ -81,38 +87,51 @@ int GetSpecialFolderPath(wchar_t* buffer, int csidl) {
 }
 
 int CreateLinkInFolder(const wchar_t* folder, const wchar_t* linkName, const wchar_t* target,
-                       const wchar_t* arguments, const wchar_t* iconFile, int iconIndex) {
+                       const wchar_t* arguments, const wchar_t* iconFile, int iconIndex, Transaction* tx) {
     return SaveLink(std::wstring(folder) + linkName, target, arguments, iconFile, iconIndex,
-                    nullptr);
+                    nullptr, tx);
 }
 
 int CreateDesktopLink(const wchar_t* target, const wchar_t* linkName, const wchar_t* iconFile,
                       const wchar_t* description, const wchar_t* arguments, int iconIndex,
-                      bool allUsers) {
+                      bool allUsers, Transaction* tx) {
     wchar_t desktop[kPathChars];
     GetSpecialFolderPath(desktop, allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
     return SaveLink(std::wstring(desktop) + linkName, target, arguments, iconFile, iconIndex,
-                    description);
+                    description, tx);
 }
 
-int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers) {
+int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers, Transaction* tx) {
     wchar_t group[kPathChars];
     GetSpecialFolderPath(group, allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
     if (!AppendText(group, kPathChars, L"Pixolum")) return 0;
-    NoteNewPath(group, RecordEntry::FolderCreated);
+    NoteNewPath(group, RecordEntry::FolderCreated, tx);
     CreateDirectoryTree(group);
+    // A file of that name, or no rights: the links cannot be made, and the
+    // installation must not say they were.
+    const DWORD groupAttributes = GetFileAttributesW(group);
+    if (groupAttributes == INVALID_FILE_ATTRIBUTES || !(groupAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (groupAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (tx) tx->NoteFailure(group, groupAttributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY);
+        return 0;
+    }
     AppendBackslash(group);
 
     const std::wstring folder(installFolder);
     const std::wstring viewer = folder + kViewerExe;
     auto removeOldVersionLink = [&](const wchar_t* version) {
         const std::wstring old = std::wstring(group) + L"Pixolum " + version + L".lnk";
-        DeleteFileW(old.c_str());
+        // Kept aside until the commit: a failed update brings it back.
+        if (tx) {
+            tx->RemoveFile(old);
+        } else {
+            DeleteFileW(old.c_str());
+        }
     };
 
     wchar_t versionLink[kVersionLinkChars];
     FormatVersionLinkName(versionLink, kVersionLinkChars);
-    CreateLinkInFolder(group, versionLink, viewer.c_str(), nullptr, nullptr, 0);
+    CreateLinkInFolder(group, versionLink, viewer.c_str(), nullptr, nullptr, 0, tx);
     removeOldVersionLink(L"4.70");
     removeOldVersionLink(L"4.67");
     int result = 0;
@@ -122,7 +141,7 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers) {
         const std::wstring target = folder + link.file;
         result = CreateLinkInFolder(group, link.name, target.c_str(), link.arguments,
                                     link.viewerIconIndex >= 0 ? viewer.c_str() : nullptr,
-                                    link.viewerIconIndex >= 0 ? link.viewerIconIndex : 0);
+                                    link.viewerIconIndex >= 0 ? link.viewerIconIndex : 0, tx);
     }
     return result;
 }

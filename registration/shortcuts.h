@@ -1,6 +1,8 @@
 // The viewer's shell links: the Start-menu group and the two desktop links.
 #pragma once
 
+class Transaction;
+
 #include <cstddef>
 
 // The links of the "Pixolum" group after the version link, in the order they
@@ -37,14 +39,14 @@ int GetSpecialFolderPath(wchar_t* buffer, int csidl);
 // Saves folder + linkName (folder ends in a backslash). arguments and
 // iconFile may be null. 1 = saved, 0 = not.
 int CreateLinkInFolder(const wchar_t* folder, const wchar_t* linkName, const wchar_t* target,
-                       const wchar_t* arguments, const wchar_t* iconFile, int iconIndex);
+                       const wchar_t* arguments, const wchar_t* iconFile, int iconIndex, Transaction* tx = nullptr);
 
 // A link on the current user's or the common desktop. iconFile, description
 // and arguments may be null. 1 = saved, 0 = not.
 int CreateDesktopLink(const wchar_t* target, const wchar_t* linkName, const wchar_t* iconFile,
                       const wchar_t* description, const wchar_t* arguments, int iconIndex,
-                      bool allUsers);
+                      bool allUsers, Transaction* tx = nullptr);
 
 // The "Pixolum" group in the user's or the common programs folder, for an
 // install folder that ends in a backslash. Returns the last link's result.
-int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers);
+int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers, Transaction* tx = nullptr);

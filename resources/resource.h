@@ -12,6 +12,7 @@
 #define IDS_ASSOC_QUESTION      9
 #define IDS_VIEWER_RUNNING      10
 #define IDS_CANNOT_CREATE       11
+#define IDS_ANOTHER_RUN         12
 
 #define IDI_SETUP               111
 #define IDB_LOGO                113

@@ -19,7 +19,8 @@ bool Exists(const std::wstring& path) {
 }
 
 void RemoveOurLink(const std::wstring& linkPath, const std::wstring& installFolder,
-                   const std::wstring& longInstallFolder, RemovalReport& report) {
+                   const std::wstring& longInstallFolder, Transaction& transaction,
+                   RemovalReport& report) {
     if (!Exists(linkPath)) return;
     const std::wstring target = ReadLinkTarget(linkPath);
     // Earlier builds wrote the folder as typed, blanks ending a level and all.
@@ -29,7 +30,8 @@ void RemoveOurLink(const std::wstring& linkPath, const std::wstring& installFold
           (_wcsicmp(canonicalTarget.c_str(), installFolder.c_str()) == 0 || IsPathInFolder(canonicalTarget, installFolder)))) {
         return;
     }
-    if (!DeleteFileW(linkPath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) report.Fail(linkPath);
+    // Kept aside until the uninstallation is complete: a cut brings it back.
+    if (!transaction.RemoveFile(linkPath)) report.Fail(linkPath);
 }
 
 std::wstring SpecialFolder(int csidl) {
@@ -56,7 +58,8 @@ std::wstring ReadLinkTarget(const std::wstring& linkPath) {
     return target;
 }
 
-void RemoveLinks(const std::wstring& installFolder, RemovalReport& report) {
+void RemoveLinks(const std::wstring& installFolder, const std::vector<std::wstring>& recordedLinks,
+                 Transaction& transaction, RemovalReport& report) {
     std::wstring longFolder = LongPathOf(installFolder);
     if (!longFolder.empty() && longFolder.back() != L'\\') longFolder += L'\\';
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
@@ -64,17 +67,23 @@ void RemoveLinks(const std::wstring& installFolder, RemovalReport& report) {
         if (!Exists(group)) continue;
         wchar_t versionLink[kVersionLinkChars];
         FormatVersionLinkName(versionLink, kVersionLinkChars);
-        RemoveOurLink(group + versionLink, installFolder, longFolder, report);
+        RemoveOurLink(group + versionLink, installFolder, longFolder, transaction, report);
         for (const GroupLink& link : kGroupLinks) {
-            RemoveOurLink(group + link.name, installFolder, longFolder, report);
+            RemoveOurLink(group + link.name, installFolder, longFolder, transaction, report);
+        }
+        // The setup's record names the links of any version.
+        for (const std::wstring& link : recordedLinks) {
+            if (_wcsnicmp(link.c_str(), group.c_str(), group.size()) == 0) {
+                RemoveOurLink(link, installFolder, longFolder, transaction, report);
+            }
         }
         // Links the user put into the group keep it.
-        RemoveDirectoryW(group.c_str());
+        transaction.RemoveFolder(group);
     }
     for (int csidl : {CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY}) {
         const std::wstring desktop = SpecialFolder(csidl);
         for (const wchar_t* name : {kViewerDesktopLink, kThumbnailsDesktopLink}) {
-            RemoveOurLink(desktop + name, installFolder, longFolder, report);
+            RemoveOurLink(desktop + name, installFolder, longFolder, transaction, report);
         }
     }
 }

@@ -4,9 +4,11 @@
 #include <shlobj.h>
 
 
-#include "install_record.h"
 #include "link_cleanup.h"
+#include "record_policy.h"
 #include "registry_cleanup.h"
+#include "transaction.h"
+#include "uninstall_messages.h"
 #include "uninstall_paths.h"
 
 namespace {
@@ -14,7 +16,6 @@ namespace {
 constexpr const wchar_t* kSettingsFileName = L"pixo32.ini";
 // Left by the setup when it could not put the UTF-16 copy in place.
 constexpr const wchar_t* kSettingsScratchName = L"pixo32.ini_temp";
-constexpr DWORD kIniFolderChars = 520;
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -24,61 +25,72 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
     return _wcsicmp(a.c_str(), b.c_str()) == 0;
 }
 
-// The expanded settings folder of [Others] "INI_Folder", ending in a
-// backslash; empty when the install folder's settings file names none.
-std::wstring SettingsFolder(const std::wstring& installFolder) {
-    const std::wstring programIni = installFolder + kSettingsFileName;
-    if (!Exists(programIni)) return std::wstring();
-    std::vector<wchar_t> raw(kIniFolderChars, L'\0');
-    GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", raw.data(), kIniFolderChars,
-                             programIni.c_str());
-    if (raw[0] == L'\0') return std::wstring();
-    std::vector<wchar_t> expanded(kIniFolderChars, L'\0');
-    const DWORD length = ExpandEnvironmentStringsW(raw.data(), expanded.data(), kIniFolderChars);
-    if (length == 0 || length > kIniFolderChars) return std::wstring();  // would not fit: unknown
-    std::wstring folder(expanded.data());
-    while (!folder.empty() && folder.back() == L' ') folder.pop_back();
-    while (!folder.empty() && folder.front() == L' ') folder.erase(folder.begin());
-    if (folder.empty()) return folder;
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
+// What the install record says of this installation: its files, its
+// folders, its links and its settings files. Without a record (an earlier
+// build's installation), the list built into this program and the settings
+// file in the install folder and in the default settings folder.
+struct Installed {
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> folders;     // deepest last as created
+    std::vector<std::wstring> links;
+    std::vector<std::wstring> settings;
+    std::vector<std::wstring> settingsFolders;   // made by the setup for the settings
+};
+
+bool IsSettingsName(const std::wstring& path) {
+    const size_t cut = path.rfind(L'\\');
+    return cut != std::wstring::npos && _wcsicmp(path.c_str() + cut + 1, kSettingsFileName) == 0;
 }
 
-void RemovePayloadFiles(const RemovalRequest& request, RemovalReport& report, bool& ownImageListed) {
+Installed FromRecord(const std::vector<RecordEntry>& record, const std::wstring& installFolder) {
+    Installed installed;
+    for (const RecordEntry& entry : record) {
+        if (!IsProductEntry(entry, installFolder)) continue;
+        if (entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FileReplaced) {
+            if (IsSettingsName(entry.key)) {
+                installed.settings.push_back(entry.key);
+            } else if (IsPathInFolder(entry.key, installFolder)) {
+                installed.files.push_back(entry.key);
+            } else {
+                installed.links.push_back(entry.key);
+            }
+        } else if (entry.kind == RecordEntry::FolderCreated &&
+                   (IsPathInFolder(entry.key, installFolder) ||
+                    _wcsicmp((entry.key + L"\\").c_str(), installFolder.c_str()) == 0)) {
+            installed.folders.push_back(entry.key);
+        }
+    }
+    for (const RecordEntry& entry : record) {
+        if (entry.kind != RecordEntry::FolderCreated || IsPathInFolder(entry.key, installFolder)) continue;
+        for (const std::wstring& file : installed.settings) {
+            if (SamePath(FolderOf(file), entry.key + L"\\")) installed.settingsFolders.push_back(entry.key);
+        }
+    }
+    return installed;
+}
+
+std::wstring DefaultSettingsFile() {
+    wchar_t expanded[MAX_PATH] = {};
+    const DWORD length = ExpandEnvironmentStringsW(L"%APPDATA%\\Pixolum\\pixo32.ini", expanded, MAX_PATH);
+    if (length == 0 || length > MAX_PATH || wcschr(expanded, L'%')) return std::wstring();
+    return expanded;
+}
+
+Installed FromEntryList(const RemovalRequest& request) {
+    Installed installed;
     for (const std::wstring& file : request.entries.files) {
-        const std::wstring path = request.installFolder + file;
-        if (!request.runningImage.empty() && SamePath(path, request.runningImage)) {
-            ownImageListed = true;
-            continue;
-        }
-        if (!DeleteFileIfPresent(path)) report.Fail(path);
+        installed.files.push_back(request.installFolder + file);
     }
-}
-
-void RemoveSettings(const RemovalRequest& request, const std::wstring& settingsFolder,
-                    const std::vector<std::wstring>& settingsFiles, RemovalReport& report) {
-    for (const std::wstring& folder : {request.installFolder, settingsFolder}) {
-        if (!folder.empty() && !DeleteFileIfPresent(folder + kSettingsScratchName)) {
-            report.Fail(folder + kSettingsScratchName);
-        }
+    // Deepest first in the list: reversed, so that the removal walks backwards.
+    for (auto folder = request.entries.folders.rbegin(); folder != request.entries.folders.rend(); ++folder) {
+        installed.folders.push_back(request.installFolder + *folder);
     }
-    if (settingsFiles.empty()) return;
-    if (!request.removeSettings) {
-        report.settingsKept = true;
-        return;
-    }
-    for (const std::wstring& file : settingsFiles) {
-        if (!DeleteFileIfPresent(file)) report.Fail(file);
-    }
-    // The setup made the settings folder ("%APPDATA%\Pixolum" by default).
-    // Only a folder of the product's own is removed, and only when empty: a
-    // settings folder such as "%APPDATA%" itself always stays.
-    if (!settingsFolder.empty() && !SamePath(settingsFolder, request.installFolder)) {
-        std::wstring name = settingsFolder.substr(0, settingsFolder.size() - 1);
-        name = name.substr(name.rfind(L'\\') + 1);
-        CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
-        if (name.find(L"PIXOLUM") != std::wstring::npos) RemoveDirectoryW(settingsFolder.c_str());
-    }
+    installed.folders.insert(installed.folders.begin(),
+                             request.installFolder.substr(0, request.installFolder.size() - 1));
+    installed.settings.push_back(request.installFolder + kSettingsFileName);
+    const std::wstring fallback = DefaultSettingsFile();
+    if (!fallback.empty()) installed.settings.push_back(fallback);
+    return installed;
 }
 
 }  // namespace
@@ -101,12 +113,21 @@ bool DeleteFileIfPresent(const std::wstring& path, int waitMs) {
 
 std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
     std::vector<std::wstring> files;
-    const std::wstring programIni = installFolder + kSettingsFileName;
-    if (Exists(programIni)) files.push_back(programIni);
-    const std::wstring folder = SettingsFolder(installFolder);
-    if (!folder.empty()) {
-        const std::wstring activeIni = folder + kSettingsFileName;
-        if (Exists(activeIni) && !SamePath(activeIni, programIni)) files.push_back(activeIni);
+    std::vector<RecordEntry> record;
+    const std::wstring recordPath = InstallRecordPath();
+    Installed installed;
+    if (!recordPath.empty() && ReadRecordFile(recordPath, record) &&
+        _wcsicmp(RecordInstallFolder(record).c_str(), installFolder.c_str()) == 0) {
+        installed = FromRecord(record, installFolder);
+    } else {
+        RemovalRequest request;
+        request.installFolder = installFolder;
+        installed = FromEntryList(request);
+    }
+    for (const std::wstring& file : installed.settings) {
+        bool seen = false;
+        for (const std::wstring& listed : files) seen = seen || SamePath(listed, file);
+        if (!seen && Exists(file)) files.push_back(file);
     }
     return files;
 }
@@ -131,35 +152,108 @@ bool RemoveEmptyFolders(const std::wstring& installFolder, const PayloadEntries&
 RemovalResult RemoveInstallation(const RemovalRequest& request) {
     RemovalResult result;
     RemovalReport& report = result.report;
-    // Read before anything goes: the install folder's settings file names
-    // the settings folder.
-    const std::wstring settingsFolder = SettingsFolder(request.installFolder);
-    const std::vector<std::wstring> settingsFiles = FindSettingsFiles(request.installFolder);
-
-    RemoveLinks(request.installFolder, report);
-    bool ownImageListed = false;
-    RemovePayloadFiles(request, report, ownImageListed);
-    RemoveSettings(request, settingsFolder, settingsFiles, report);
-
-    // Files that stay (in use, no rights) keep the uninstall entry and the
-    // uninstaller itself, so that the user can run it again later. An
-    // installation with a record gets back what the setup replaced and loses
-    // only what it wrote; one without (an earlier build's) loses the
-    // registration by the tables.
-    const bool filesRemain = !report.Succeeded();
-    const std::wstring recordPath = request.installFolder + kInstallRecordName;
-    std::vector<RecordEntry> record;
-    if (ReadInstallRecord(recordPath, record)) {
-        if (!filesRemain) {
-            for (const std::wstring& key : ReplayBackwards(record, false)) report.Fail(key);
-            if (report.Succeeded() && !DeleteFileIfPresent(recordPath)) report.Fail(recordPath);
-            report.associationsRemoved = true;
-        }
-    } else if (!RegistrationBelongsElsewhere(request.installFolder)) {
-        RemoveRegistration(filesRemain, report);
+    // One setup or uninstaller at a time, and a run that was cut off is put
+    // back before this one looks at anything.
+    MachineLock lock;
+    if (!lock.Acquire(kLockWaitMs)) {
+        report.Fail(uninstall_text::kAnotherRun);
+        return result;
+    }
+    std::vector<std::wstring> notRestored;
+    if (!RecoverInterruptedTransaction(IsProductEntry, notRestored)) {
+        for (const std::wstring& line : notRestored) report.Fail(line);
+        return result;
     }
 
-    if (ownImageListed && !filesRemain) {
+    // The record lies where only administrators write. It names the
+    // installation it belongs to: an uninstaller in another folder (an
+    // earlier installation's) removes its own files and links and leaves
+    // the registration of the installation that now owns it.
+    const std::wstring folder = CanonicalFolderOf(request.installFolder);
+    std::vector<RecordEntry> record;
+    const std::wstring recordPath = InstallRecordPath();
+    const bool hasRecord = !recordPath.empty() && ReadRecordFile(recordPath, record) &&
+                           !RecordInstallFolder(record).empty();
+    const bool recordIsOurs = hasRecord && _wcsicmp(RecordInstallFolder(record).c_str(), folder.c_str()) == 0;
+    const bool ownsRegistration =
+        hasRecord ? recordIsOurs : !RegistrationBelongsElsewhere(request.installFolder);
+    Installed installed = recordIsOurs ? FromRecord(record, request.installFolder) : FromEntryList(request);
+
+    Transaction transaction;
+    if (!transaction.Begin(request.installFolder, L"uninstall")) {
+        report.Fail(DescribeFailure(transaction.FailedAt(), transaction.Error()));
+        return result;
+    }
+    RemoveLinks(request.installFolder, installed.links, transaction, report);
+    bool ownImageListed = false;
+    for (const std::wstring& path : installed.files) {
+        if (!request.runningImage.empty() && SamePath(path, request.runningImage)) {
+            ownImageListed = true;
+            continue;
+        }
+        if (!transaction.RemoveFile(path)) report.Fail(DescribeFailure(path, transaction.Error()));
+    }
+    // A file in use (or any other failure) leaves the installation whole:
+    // everything goes back, and the user can run the uninstaller again.
+    if (!report.Succeeded()) {
+        for (const std::wstring& line : transaction.Rollback()) report.Fail(L"Nicht rückgängig gemacht: " + line);
+        return result;
+    }
+
+    // Settings: the files the installation recorded (or the default ones),
+    // never a folder read back from a settings file users can write.
+    std::vector<std::wstring> settingsFiles;
+    for (const std::wstring& file : installed.settings) {
+        const std::wstring scratch = FolderOf(file) + kSettingsScratchName;
+        transaction.RemoveFile(scratch);
+        if (Exists(file)) settingsFiles.push_back(file);
+    }
+    if (!settingsFiles.empty() && !request.removeSettings) report.settingsKept = true;
+    if (request.removeSettings) {
+        for (const std::wstring& file : settingsFiles) {
+            if (!transaction.RemoveFile(file)) report.Fail(file);
+        }
+        for (const std::wstring& created : installed.settingsFolders) transaction.RemoveFolder(created);
+    }
+
+    if (ownsRegistration) {
+        std::vector<std::wstring> failed;
+        if (recordIsOurs) {
+            ReplayBackwards(record, false, IsProductEntry, folder, failed, &transaction);
+        } else {
+            // An earlier build kept its record in the install folder, which
+            // users may be able to write: only the product's own entries count.
+            std::vector<RecordEntry> legacy;
+            const std::wstring legacyPath = request.installFolder + L"px_install.rec";
+            if (ReadRecordFile(legacyPath, legacy)) {
+                ReplayBackwards(legacy, false, IsProductEntry, folder, failed, &transaction);
+                transaction.RemoveFile(legacyPath);
+            } else {
+                RemoveRegistration(false, report);
+            }
+        }
+        for (const std::wstring& line : failed) report.Fail(line);
+        report.associationsRemoved = true;
+    }
+    if (!report.Succeeded()) {
+        for (const std::wstring& line : transaction.Rollback()) report.Fail(L"Nicht rückgängig gemacht: " + line);
+        report.associationsRemoved = false;
+        return result;
+    }
+
+    // Folders the installation created, deepest first; one that holds the
+    // user's files stays.
+    for (auto created = installed.folders.rbegin(); created != installed.folders.rend(); ++created) {
+        if (request.runningImage.empty() || !IsPathInFolder(request.runningImage, *created + L"\\")) {
+            transaction.RemoveFolder(*created);
+        }
+    }
+    if (!transaction.Commit(ownsRegistration && recordIsOurs)) {
+        report.Fail(DescribeFailure(transaction.FailedAt(), transaction.Error()));
+        return result;
+    }
+
+    if (ownImageListed) {
         if (!request.parkingFolder.empty()) {
             const std::wstring parked = request.parkingFolder + L"px_uninstall.old";
             // No MOVEFILE_COPY_ALLOWED: a running image can be renamed on its
@@ -170,9 +264,10 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
         }
         result.imageDeferred = result.parkedImage.empty();
     }
-
-    report.folderKept = !RemoveEmptyFolders(request.installFolder, request.entries) &&
-                        !result.imageDeferred;
+    for (auto created = installed.folders.rbegin(); created != installed.folders.rend(); ++created) {
+        RemoveDirectoryW(created->c_str());
+    }
+    report.folderKept = Exists(request.installFolder) && !result.imageDeferred;
     if (report.associationsRemoved) {
         SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
     }

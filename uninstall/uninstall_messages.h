@@ -13,6 +13,9 @@ constexpr const wchar_t* kViewerRunning =
 constexpr const wchar_t* kSettingsQuestion =
     L"Sollen auch Ihre persönlichen Einstellungen (pixo32.ini) gelöscht werden?\n\n"
     L"Wählen Sie \"Nein\", wenn Sie Pixolum später wieder installieren möchten.";
+constexpr const wchar_t* kAnotherRun =
+    L"Eine andere Installation oder Deinstallation von Pixolum läuft gerade. "
+    L"Bitte warten Sie, bis sie beendet ist, und starten Sie die Deinstallation dann erneut.";
 
 }  // namespace uninstall_text
 

@@ -9,6 +9,7 @@
 
 #include "association_writer.h"
 #include "link_cleanup.h"
+#include "transaction.h"
 #include "registration.h"
 #include "registry_cleanup.h"
 #include "registry_probe.h"
@@ -168,8 +169,11 @@ TEST(Links, OnlyLinksIntoTheInstallFolderGo) {
     EXPECT_EQ(ReadLinkTarget(userGroup + L"Pixolum Hilfe.lnk"), folder + L"help\\pixo32_deutsch.chm");
 
     RemovalReport report;
-    RemoveLinks(folder, report);
+    Transaction transaction;
+    ASSERT_TRUE(transaction.Begin(folder, L"uninstall"));
+    RemoveLinks(folder, {}, transaction, report);
     EXPECT_TRUE(report.Succeeded());
+    ASSERT_TRUE(transaction.Commit(true));
     EXPECT_FALSE(FileExists(userGroup));
     EXPECT_TRUE(FileExists(commonGroup + L"Mein Link.lnk"));
     EXPECT_FALSE(FileExists(commonGroup + L"Pixolum 4.72.lnk"));
