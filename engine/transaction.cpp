@@ -4,8 +4,6 @@
 #include <winternl.h>
 
 #include <cwchar>
-#include <map>
-#include <set>
 
 #include "com_ptr.h"
 #include "reg_key.h"
@@ -382,7 +380,8 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
     header.key = installFolder;
     header.name = L"record";
     merged.push_back(header);
-    std::map<std::wstring, size_t> seen;
+    // Ids of the merged entries, in step with merged (the header has none).
+    std::vector<std::wstring> seen(1);
     const bool sameFolder = _wcsicmp(RecordInstallFolder(earlier).c_str(), installFolder.c_str()) == 0;
     auto add = [&](const RecordEntry& source, bool fromEarlier) {
         RecordEntry entry = source;
@@ -405,13 +404,14 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
         std::wstring id(1, static_cast<wchar_t>(entry.kind));
         id += Upper(entry.key);
         if (entry.kind == RecordEntry::ValueSet) id += L"\n" + Upper(entry.name);
-        const auto found = seen.find(id);
-        if (found == seen.end()) {
-            seen[id] = merged.size();
+        size_t found = 0;
+        while (found < seen.size() && seen[found] != id) ++found;
+        if (found == seen.size()) {
+            seen.push_back(id);
             merged.push_back(entry);
         } else if (entry.kind == RecordEntry::ValueSet) {
-            merged[found->second].newType = entry.newType;
-            merged[found->second].newData = entry.newData;
+            merged[found].newType = entry.newType;
+            merged[found].newData = entry.newData;
         }
     };
     for (const RecordEntry& entry : earlier) add(entry, true);
@@ -753,8 +753,12 @@ bool Transaction::Commit(bool removeRecord) {
     m_entries.push_back(commit);
     Close();
     FinishCommitted(m_entries, folder);
-    if (removeRecord) DeleteAnyFile(record);
     DeleteAnyFile(m_path);
+    if (removeRecord) {
+        // The last installation is gone: so is the machine's folder for it.
+        DeleteAnyFile(record);
+        RemoveDirectoryW(folder.c_str());
+    }
     return true;
 }
 

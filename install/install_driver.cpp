@@ -13,7 +13,6 @@
 #include "extraction.h"
 #include "install_log.h"
 #include "path_utils.h"
-#include "record_policy.h"
 #include "registration.h"
 #include "resource.h"
 #include "settings_file.h"
@@ -207,8 +206,9 @@ int RunInstallation(InstallOptions& options) {
     if (!lock.Acquire(kLockWaitMs)) {
         return ReportFailure(options, IDS_ANOTHER_RUN, target, Order::FolderFirst);
     }
+    // The journal lies where only administrators write: replayed as it is.
     std::vector<std::wstring> notRestored;
-    if (!RecoverInterruptedTransaction(IsProductEntry, notRestored)) {
+    if (!RecoverInterruptedTransaction(nullptr, notRestored)) {
         return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
                              NotUndone(notRestored));
     }
@@ -342,7 +342,7 @@ void RecoverEarlierRun() {
     MachineLock lock;
     if (!lock.Acquire(0)) return;   // the run that holds it owns its journal
     std::vector<std::wstring> notRestored;
-    if (!RecoverInterruptedTransaction(IsProductEntry, notRestored)) {
+    if (!RecoverInterruptedTransaction(nullptr, notRestored)) {
         WriteInstallLog((LoadMessage(IDS_INSTALL_FAILED) + NotUndone(notRestored)).c_str());
     }
 }

@@ -8,8 +8,8 @@
 #  2. "/silent" alone: the user's file keeps its folder, the settings stay, and
 #     so does an association the user gave another program after the setup;
 #  3. a running viewer: exit code 2, a log entry, nothing removed;
-#  4. a file in use: exit code 1, a log entry naming it, the uninstaller and its
-#     entry stay; a second run finishes the job.
+#  4. a file in use: exit code 1, a log entry naming it, the installation
+#     stays whole; a second run finishes the job.
 # Usage: uninstall_e2e_test.sh SETUP_EXE UNINSTALL_REMOTE_EXE VIEWER_WINDOW_EXE
 setup=$1 remote=$2 viewer=$3
 here=$(cd "$(dirname "$0")" && pwd)
@@ -124,11 +124,11 @@ for _ in $(seq 1 100); do [ -f "$flag" ] && break; sleep 0.1; done
 result=$(wine "$remote" run "$uninstaller" /silent /removesettings </dev/null 2>&1 | tr -d '\r')
 px_check "file in use: exit code 1 ($result)" test "$result" = "exit=1 folder=present"
 px_check "file in use: the log names it" \
-  grep -q "^$(latin1 "$folder\\Languages\\Deutsch.dll" | sed 's/\\/\\\\/g')"$'\r'"\$" Pixolum_Install.log
+  grep -q "^$(latin1 "$folder\\Languages\\Deutsch.dll" | sed 's/\\/\\\\/g'): " Pixolum_Install.log
 px_check "file in use: the log's first line" \
   grep -q ": $(latin1 'Pixolum konnte nicht vollständig deinstalliert werden.')" Pixolum_Install.log
-px_check "file in use: the uninstaller and its entry stay, the rest goes" \
-  bash -c '[ -f "$1/px_uninstall.exe" ] && has_key "$2" && [ ! -e "$1/pixo32.exe" ] && [ ! -e "$3" ]' _ \
+px_check "file in use: the installation stays whole, its links and entry included" \
+  bash -c '[ -f "$1/px_uninstall.exe" ] && has_key "$2" && [ -f "$1/pixo32.exe" ] && [ -d "$3" ]' _ \
   "$target" "$uninstall_key" "$group"
 rm -f "$flag"; wait "$holder"
 result=$(wine "$remote" run "$uninstaller" /silent /removesettings </dev/null 2>&1 | tr -d '\r')
