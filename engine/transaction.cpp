@@ -627,6 +627,7 @@ std::wstring Transaction::BeginFile(const std::wstring& path) {
         Note(entry);
         return path;
     }
+    if (ReachedThroughLink(path)) return std::wstring();
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
@@ -688,7 +689,31 @@ void Transaction::PreserveFile(const std::wstring& path) {
     if (!MoveFileW(copy.c_str(), aside.c_str())) NoteFailure(path, GetLastError());
 }
 
+bool Transaction::ReachedThroughLink(const std::wstring& path) {
+    // Every level between the install folder and the file, each looked at
+    // once: a junction or link there leads somewhere else.
+    if (m_installFolder.empty() || path.size() <= m_installFolder.size() ||
+        _wcsnicmp(path.c_str(), m_installFolder.c_str(), m_installFolder.size()) != 0) {
+        return false;
+    }
+    for (size_t cut = path.find(L'\\', m_installFolder.size()); cut != std::wstring::npos;
+         cut = path.find(L'\\', cut + 1)) {
+        const std::wstring level = path.substr(0, cut);
+        bool known = false;
+        for (const std::wstring& checked : m_plainFolders) known = known || _wcsicmp(checked.c_str(), level.c_str()) == 0;
+        if (known) continue;
+        const DWORD attributes = GetFileAttributesW(level.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            NoteFailure(level, ERROR_CANT_RESOLVE_FILENAME);
+            return true;
+        }
+        m_plainFolders.push_back(level);
+    }
+    return false;
+}
+
 bool Transaction::RemoveFile(const std::wstring& path) {
+    if (ReachedThroughLink(path)) return false;
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) {
@@ -879,7 +904,7 @@ void ReplayBackwards(const std::vector<RecordEntry>& entries, bool withFiles, En
             continue;
         }
         if (filter && !filter(*entry, installFolder)) {
-            failed.push_back(L"abgelehnt: " + entry->key + (entry->name.empty() ? L"" : L" (" + entry->name + L")"));
+            failed.push_back(kRefusedPrefix + entry->key + (entry->name.empty() ? L"" : L" (" + entry->name + L")"));
             continue;
         }
         const DWORD status = UndoEntry(*entry, withFiles, undoJournal);

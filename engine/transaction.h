@@ -124,6 +124,8 @@ public:
 
 private:
     bool InNewTree(const std::wstring& path) const;
+    // A level below the install folder on the way to path is a link.
+    bool ReachedThroughLink(const std::wstring& path);
     bool Write(const RecordEntry& entry);
     void Close();
 
@@ -131,6 +133,7 @@ private:
     std::wstring m_path;
     std::wstring m_installFolder;
     std::wstring m_newTree;
+    std::vector<std::wstring> m_plainFolders;   // levels known to be no link
     std::vector<RecordEntry> m_entries;
     std::wstring m_failedAt;
     DWORD m_error = ERROR_SUCCESS;
@@ -153,6 +156,9 @@ bool ReadRecordFile(const std::wstring& path, std::vector<RecordEntry>& entries)
 
 // The install folder a record or journal names (its header), or empty.
 std::wstring RecordInstallFolder(const std::vector<RecordEntry>& entries);
+
+// How ReplayBackwards lists an entry its filter refused.
+constexpr const wchar_t* kRefusedPrefix = L"abgelehnt: ";
 
 // Undoes entries backwards: a value goes back to what it was only while it
 // still holds what was written, a created key goes only when empty, a

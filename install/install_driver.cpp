@@ -181,6 +181,39 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, Transactio
     return FormSettingsPath(folder, activeIni);
 }
 
+// The settings folder an update reads back from pixo32.ini lies in a file
+// users may be able to write: it is followed only to the folder the
+// installation recorded, or the default one. Anything else (a system folder,
+// another program's) gives way to the recorded folder, else the default.
+void KeepToRecordedSettingsFolder(const wchar_t* target, wchar_t* iniFolder) {
+    if (iniFolder[0] == L'\0') return;
+    std::wstring expanded;
+    std::wstring fallback = kDefaultSettingsFolder;
+    std::wstring defaultExpanded;
+    ExpandSettingsFolder(kDefaultSettingsFolder, defaultExpanded);
+    if (!ExpandSettingsFolder(iniFolder, expanded)) expanded.clear();
+    if (!expanded.empty() && expanded.back() != L'\\') expanded += L'\\';
+    if (!defaultExpanded.empty() && defaultExpanded.back() != L'\\') defaultExpanded += L'\\';
+    if (!expanded.empty() && _wcsicmp(expanded.c_str(), defaultExpanded.c_str()) == 0) return;
+    std::vector<RecordEntry> record;
+    const std::wstring recordPath = InstallRecordPath();
+    if (!recordPath.empty() && ReadRecordFile(recordPath, record) &&
+        _wcsicmp(RecordInstallFolder(record).c_str(), target) == 0) {
+        for (const RecordEntry& entry : record) {
+            const size_t cut = entry.key.rfind(L'\\');
+            if (entry.kind != RecordEntry::FileCreated || cut == std::wstring::npos ||
+                _wcsicmp(entry.key.c_str() + cut + 1, kSettingsName) != 0 ||
+                _wcsnicmp(entry.key.c_str(), target, wcslen(target)) == 0) {
+                continue;
+            }
+            const std::wstring folder = entry.key.substr(0, cut + 1);
+            if (_wcsicmp(folder.c_str(), expanded.c_str()) == 0) return;
+            fallback = folder;
+        }
+    }
+    CopyText(iniFolder, kLongChars, fallback.c_str());
+}
+
 }  // namespace
 
 int RunInstallation(InstallOptions& options) {
@@ -280,6 +313,7 @@ int RunInstallation(InstallOptions& options) {
     if (update && !options.iniFolderGiven && options.iniFolder) {
         GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", options.iniFolder, kLongChars,
                                  programIni);
+        KeepToRecordedSettingsFolder(target, options.iniFolder);
     } else if (options.silent && options.iniFolder &&
                options.iniFolder[0] == L'\0') {
         wchar_t defaultFolder[kPathChars] = {};

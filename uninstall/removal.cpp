@@ -14,6 +14,7 @@
 namespace {
 
 constexpr const wchar_t* kSettingsFileName = L"pixo32.ini";
+constexpr const wchar_t* kLegacyRecordName = L"px_install.rec";
 // Left by the setup when it could not put the UTF-16 copy in place.
 constexpr const wchar_t* kSettingsScratchName = L"pixo32.ini_temp";
 
@@ -216,6 +217,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
         for (const std::wstring& created : installed.settingsFolders) transaction.RemoveFolder(created);
     }
 
+    std::vector<std::wstring> refused;
     if (ownsRegistration) {
         std::vector<std::wstring> failed;
         if (recordIsOurs) {
@@ -224,15 +226,21 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
             // An earlier build kept its record in the install folder, which
             // users may be able to write: only the product's own entries count.
             std::vector<RecordEntry> legacy;
-            const std::wstring legacyPath = request.installFolder + L"px_install.rec";
-            if (ReadRecordFile(legacyPath, legacy)) {
+            if (ReadRecordFile(request.installFolder + kLegacyRecordName, legacy)) {
                 ReplayBackwards(legacy, false, IsProductEntry, folder, failed, &transaction);
-                transaction.RemoveFile(legacyPath);
             } else {
                 RemoveRegistration(false, report);
             }
         }
-        for (const std::wstring& line : failed) report.Fail(line);
+        // Entries outside the product's own set are refused: reported once
+        // the rest is done, never a reason to keep the installation.
+        for (const std::wstring& line : failed) {
+            if (line.compare(0, wcslen(kRefusedPrefix), kRefusedPrefix) == 0) {
+                refused.push_back(line);
+            } else {
+                report.Fail(line);
+            }
+        }
         report.associationsRemoved = true;
     }
     if (!report.Succeeded()) {
@@ -240,6 +248,10 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
         report.associationsRemoved = false;
         return result;
     }
+
+    // An earlier build's record beside the viewer is never replayed once the
+    // machine's record knows the installation, and goes with it.
+    transaction.RemoveFile(request.installFolder + kLegacyRecordName);
 
     // Folders the installation created, deepest first; one that holds the
     // user's files stays.
@@ -252,6 +264,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
         report.Fail(DescribeFailure(transaction.FailedAt(), transaction.Error()));
         return result;
     }
+    for (const std::wstring& line : refused) report.Fail(line);
 
     if (ownImageListed) {
         if (!request.parkingFolder.empty()) {
