@@ -83,7 +83,7 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer)
     const std::wstring version = VersionText();
     SetStringValue(key.Get(), L"DisplayName", (L"Pixolum " + version + L" (32-bit)").c_str());
     SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str());
-    SetStringValue(key.Get(), L"Publisher", L"Orlovane");
+    SetStringValue(key.Get(), L"Publisher", kPublisher);
     SetStringValue(key.Get(), L"InstallLocation", folder.c_str());
     SetStringValue(key.Get(), L"DisplayVersion", version.c_str());
     SetStringValue(key.Get(), L"DisplayIcon", (viewer + L",0").c_str());
