@@ -44,7 +44,7 @@ configure() {  # configure FOLDER [ARGS...]
 
 # --- a folder whose pixo32.exe is not a program
 cp -r "$viewer" bad && echo 'not a program' >bad/pixo32.exe
-configure "$work/bad"
+configure "$work/bad" -DPX_SITE=https://erst.example
 cmake --build "$build" --target px_payload_entries >bad.txt 2>&1; rc=$?
 px_check "a pixo32.exe that is no program stops the build" test "$rc" != 0
 px_check "... naming the file" grep -q '^  pixo32.exe: not a Windows program' bad.txt
@@ -56,8 +56,13 @@ openssl req -newkey rsa:2048 -nodes -keyout signer.key -out signer.csr -subj '/C
 printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >ext.cnf
 openssl x509 -req -in signer.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile ext.cnf \
   -out signer.pem 2>/dev/null
+# the manifest folder an earlier version's build left
+mkdir -p "$build/publish/manifests/o/Alt/Pixolum/$PX_VERSION" && touch "$build/publish/manifests/o/Alt/Pixolum/$PX_VERSION/alt.yaml"
 start=$(date +%s)
-configure "$viewer" -DPX_SIGN_CERT="$work/signer.pem" -DPX_SIGN_KEY="$work/signer.key"
+configure "$viewer" -DPX_SIGN_CERT="$work/signer.pem" -DPX_SIGN_KEY="$work/signer.key" \
+          -DPX_SITE=https://dann.example
+px_check "the download address follows the new site" \
+  grep -qF -- "-- Download address: https://dann.example/download/setup.exe" configure.txt
 px_check "the summary names the folder and that its uninstaller is replaced" \
   grep -qF -- "-- Viewer files: $viewer (its px_uninstall.exe is replaced by the one built here)" configure.txt
 px_check "the summary names version $next and the publisher" \
@@ -84,10 +89,11 @@ px_check "the new file and page are packed, the left-out page is not" \
 
 # --- the manifest
 manifest=$(ls -d "$build"/publish/manifests/*/*/Pixolum/* 2>/dev/null)
-px_check "one manifest folder, version $next" test "$(basename "$manifest")" = "$next"
-px_check "the manifest names version $next and the setup's hash" \
-  bash -c "grep -q '^PackageVersion: \"$next\"' '$manifest'/*.installer.yaml &&
-           grep -qi \"InstallerSha256: $(sha256sum "$setup" | cut -d' ' -f1)\" '$manifest'/*.installer.yaml"
+px_check "one manifest folder, version $next (the earlier one removed)" test "$(basename "$manifest")" = "$next"
+hash=$(sha256sum "$setup" | cut -d' ' -f1)
+installer_yaml=$(cat "$manifest"/*.installer.yaml 2>/dev/null)
+px_check "the manifest names version $next" grep -qx "PackageVersion: \"$next\"" <<<"$installer_yaml"
+px_check "the manifest names the setup's hash" grep -qiE "^ *InstallerSha256: \"?$hash\"?$" <<<"$installer_yaml"
 
 # --- installed and removed under Wine
 snapshot() { wineserver -w; /usr/bin/python3 "$here/../uninstall/snapshot.py" take "$WINEPREFIX" "$work/$1"; }
