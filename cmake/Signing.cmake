@@ -27,19 +27,24 @@ if(PX_SIGN_ARGS)
     list(APPEND PX_SIGN_ARGS --timestamp ${PX_SIGN_TIMESTAMP_URL})
   endif()
   message(STATUS "Signing: setup.exe and the programs it carries (SHA-256)")
+  # The programs and libraries of the archive are signed as copies, when
+  # it is packed (payload/CMakeLists.txt): whatever their source, what ships is signed.
+  set(PX_SIGN_TREE_COMMAND /usr/bin/python3 -B ${PROJECT_SOURCE_DIR}/publish/sign_tree.py
+      --url ${PX_SITE} --product ${PX_PRODUCT_NAME} ${PX_SIGN_ARGS})
 elseif(NOT PX_TEST_BUILD)
   message(STATUS "Signing: off, the programs stay unsigned (set PX_SIGN_PKCS12 or PX_SIGN_CERT and PX_SIGN_KEY)")
 endif()
 
-# px_finish_binary(target NAME text [SIZE bytes]): after each link, signs the
-# target's file when signing is on; NAME is the description Windows shows for
-# the signature (the elevation prompt's program name), the file's own
-# description. SIZE brings the file to exactly that many bytes, signed or
-# not (zero bytes after the image).
+# px_finish_binary(target NAME text [SIZE bytes] [PACKED]): after each link,
+# signs the target's file when signing is on; NAME is the description Windows
+# shows for the signature (the elevation prompt's program name), the file's
+# own description. SIZE brings the file to exactly that many bytes, signed or
+# not (zero bytes after the image). PACKED: a file of the archive, signed as
+# the copy that is packed, not here.
 function(px_finish_binary target)
-  cmake_parse_arguments(F "" "NAME;SIZE" "" ${ARGN})
+  cmake_parse_arguments(F "PACKED" "NAME;SIZE" "" ${ARGN})
   set(python /usr/bin/python3)
-  if(PX_SIGN_ARGS)
+  if(PX_SIGN_ARGS AND NOT F_PACKED)
     set(size_args "")
     if(F_SIZE)
       set(size_args --size ${F_SIZE})

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "px_identity.h"
+
 // Fixed text limits of the setup: a path holds at most 259 characters plus
 // the terminator; command lines, settings folders and messages use 520.
 constexpr int kPathChars = 260;
@@ -51,8 +53,9 @@ struct InstallOptions {
 };
 
 // Product constants shown on the welcome page, in a link name and in the
-// uninstall entry.
-constexpr int kVersionMajor = 4;
-constexpr int kVersionMinor = 72;
+// uninstall entry; the version and the publisher come from the build.
+constexpr int kVersionMajor = PX_VERSION_MAJOR;
+constexpr int kVersionMinor = PX_VERSION_MINOR;
+constexpr const wchar_t* kPublisher = PX_PUBLISHER_W;
 constexpr const wchar_t* kBitness = L"32";
 constexpr const wchar_t* kViewerWindowClass = L"Pixolum";

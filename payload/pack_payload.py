@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Packs the viewer's files into the archive the setup carries (ZIP 1974).
 
-Usage: pack_payload.py SOURCE_DIR [OUTPUT_ZIP] [--entries ENTRIES_TXT]
+Usage: pack_payload.py SOURCE_DIR [OUTPUT_ZIP] [--entries ENTRIES_TXT] [--any-machine]
 
 Without OUTPUT_ZIP only the entry list is written (after the same checks):
-the uninstaller embeds that list, and it is itself an entry of the archive.
+the uninstaller embeds that list, and it is itself an entry of the archive,
+so at that time its place holds a stand-in and it is not checked as a program.
 
 The archive is reproducible: entries in sorted order, folders before their
 files, one fixed date and time, fixed attributes, deflate at level 9. Two
@@ -17,12 +18,20 @@ that is absolute, carries a drive or a UNC prefix, climbs out with "..",
 hides a separator in a "\\", names a device (NUL, COM1 ...) or is not
 plain ASCII (the setup converts names in the ANSI code page) is refused, and
 so is a link that leads out of the folder. On refusal nothing is written and the exit code is 2.
+
+The programs the setup starts or reads (PROGRAMS) must be 32-bit Windows
+images of their kind: a GUI program, or a library. --any-machine also takes
+64-bit ones (the test build's twins).
 """
 import argparse
+import fnmatch
 import os
 import re
 import sys
 import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'publish'))
+import pe_image  # noqa: E402
 
 # Every entry another part of the setup relies on: links, registry entries,
 # the icon-library rule, the settings file's language and toolbar keys.
@@ -42,6 +51,16 @@ REQUIRED = (
     'Toolbars/Kestrin_24.png',
     'Toolbars/Marlo_16.png',
 )
+
+# Entries the setup or the viewer runs or loads, and the kind each must be;
+# names compare as Windows compares them, ignoring case.
+PROGRAMS = (
+    ('pixo32.exe', 'program'),
+    ('px_uninstall.exe', 'program'),
+    ('Plugins/Icons.dll', 'library'),
+    ('Languages/*.dll', 'library'),
+)
+UNINSTALLER = 'px_uninstall.exe'
 
 # Local time written into every entry (DOS time keeps even seconds only).
 ENTRY_TIME = (2026, 11, 30, 10, 0, 0)
@@ -99,7 +118,39 @@ def name_problem(name):
     return None
 
 
-def collect(source):
+def program_problem(path, kind, any_machine):
+    """Why a file is not the kind of image the setup relies on, or None."""
+    image = pe_image.read(path)
+    if image is None:
+        return 'not a Windows program or library (no PE image)'
+    if image.bits != 32 and not (any_machine and image.bits == 64):
+        return 'not a 32-bit Windows image (PE32, i386)'
+    if kind == 'library' and not image.is_dll:
+        return 'a program, not a library'
+    if kind == 'program':
+        if image.is_dll:
+            return 'a library, not a program'
+        if image.subsystem != pe_image.SUBSYSTEM_GUI:
+            return 'not a Windows GUI program (subsystem %d)' % image.subsystem
+    return None
+
+
+def check_programs(entries, any_machine=False, skip=()):
+    """Problems of the PROGRAMS among (name, path) entries."""
+    problems = []
+    for name, path in entries:
+        if path is None or name in skip:
+            continue
+        for pattern, kind in PROGRAMS:
+            if fnmatch.fnmatchcase(name.lower(), pattern.lower()) and '/' not in name[len(pattern.split('*')[0]):]:
+                why = program_problem(path, kind, any_machine)
+                if why:
+                    problems.append('%s: %s' % (name, why))
+                break
+    return problems
+
+
+def collect(source, required=REQUIRED):
     """The (archive name, file path or None for a folder) pairs of a folder."""
     root = os.path.realpath(source)
     found = []
@@ -135,9 +186,9 @@ def collect(source):
         other = seen.setdefault(name.lower(), name)
         if other != name:
             problems.append('%r and %r: the same name on Windows' % (other, name))
-    for required in REQUIRED:
-        if required not in names:
-            problems.append('%s: required entry missing' % required)
+    for name in required:
+        if name not in names:
+            problems.append('%s: required entry missing' % name)
     if problems:
         raise Refused(problems)
     return sorted(found)
@@ -186,6 +237,7 @@ def main(argv):
     parser.add_argument('source', help='folder of the viewer\'s files')
     parser.add_argument('output', nargs='?', help='archive to write; without it only --entries')
     parser.add_argument('--entries', help='also write the entry names, one a line, in archive order')
+    parser.add_argument('--any-machine', action='store_true', help='take 64-bit programs too')
     args = parser.parse_args(argv)
     if not args.output and not args.entries:
         parser.error('nothing to write: give OUTPUT_ZIP, --entries or both')
@@ -195,6 +247,9 @@ def main(argv):
         return 2
     try:
         entries = collect(args.source)
+        problems = check_programs(entries, args.any_machine, () if args.output else (UNINSTALLER,))
+        if problems:
+            raise Refused(problems)
     except Refused as refused:
         print('pack_payload: refusing %s:' % args.source, file=sys.stderr)
         for problem in refused.args[0]:

@@ -2,9 +2,11 @@
 """Writes the Windows Package Manager manifest of one release (schema 1.10.0).
 
 Usage: make_manifest.py SETUP_EXE OUT_FOLDER --version V --url DOWNLOAD_URL --site SITE_URL
+                        --publisher NAME --publisher-id ID --name PRODUCT
 
-Three files in OUT_FOLDER/manifests/<p>/<Publisher>/<Name>/<V>/, the layout of
-the package manager's community repository: the version file, the installer
+Three files in OUT_FOLDER/manifests/<p>/<ID>/<PRODUCT>/<V>/, the layout of
+the package manager's community repository, after OUT_FOLDER/manifests is
+emptied (an earlier version's folder is not this release's): the version file, the installer
 file (with the SHA-256 of SETUP_EXE as built, signature included) and the
 de-DE default-locale file. Only the standard library: the build needs no
 YAML module; texts that YAML would misread are written as JSON strings, which YAML
@@ -15,11 +17,9 @@ import hashlib
 import json
 import os
 import re
+import shutil
 import sys
 
-PUBLISHER = 'Orlovane'
-NAME = 'Pixolum'
-IDENTIFIER = PUBLISHER + '.' + NAME
 LOCALE = 'de-DE'
 SCHEMA_VERSION = '1.10.0'
 # The uninstall entry's key name below ...\CurrentVersion\Uninstall.
@@ -92,14 +92,21 @@ def main():
     parser.add_argument('--version', required=True)
     parser.add_argument('--url', required=True)
     parser.add_argument('--site', required=True)
+    parser.add_argument('--publisher', required=True)
+    parser.add_argument('--publisher-id', required=True)
+    parser.add_argument('--name', required=True)
     args = parser.parse_args()
     site = args.site.rstrip('/')
-    folder = os.path.join(args.out, 'manifests', PUBLISHER[0].lower(), PUBLISHER, NAME, args.version)
-    os.makedirs(folder, exist_ok=True)
-    common = {'PackageIdentifier': IDENTIFIER, 'PackageVersion': args.version}
+    publisher, name = args.publisher, args.name
+    identifier = args.publisher_id + '.' + name
+    shutil.rmtree(os.path.join(args.out, 'manifests'), ignore_errors=True)
+    folder = os.path.join(args.out, 'manifests', args.publisher_id[0].lower(), args.publisher_id,
+                          name, args.version)
+    os.makedirs(folder)
+    common = {'PackageIdentifier': identifier, 'PackageVersion': args.version}
     footer = lambda kind: {'ManifestType': kind, 'ManifestVersion': SCHEMA_VERSION}
 
-    write(os.path.join(folder, IDENTIFIER + '.yaml'), 'version', ['Written by the build.'],
+    write(os.path.join(folder, identifier + '.yaml'), 'version', ['Written by the build.'],
           {**common, 'DefaultLocale': LOCALE, **footer('version')})
 
     installer = {
@@ -126,8 +133,8 @@ def main():
         'ElevationRequirement': 'elevatesSelf',
         'ProductCode': UNINSTALL_KEY,
         'AppsAndFeaturesEntries': [{
-            'DisplayName': '%s %s (32-bit)' % (NAME, args.version),
-            'Publisher': PUBLISHER,
+            'DisplayName': '%s %s (32-bit)' % (name, args.version),
+            'Publisher': publisher,
             'DisplayVersion': args.version,
             'ProductCode': UNINSTALL_KEY,
         }],
@@ -143,7 +150,7 @@ def main():
         }],
         **footer('installer'),
     }
-    write(os.path.join(folder, IDENTIFIER + '.installer.yaml'), 'installer', [
+    write(os.path.join(folder, identifier + '.installer.yaml'), 'installer', [
         'Written by the build from the setup it made; the hash is that of its setup.exe.',
         'Exit codes: 0 installed; 1 failed, Pixolum_Install.log says why (in the file of',
         '/log=, else the folder current at start, else %TEMP%); 2 refused, Pixolum is running.',
@@ -153,9 +160,9 @@ def main():
     locale = {
         **common,
         'PackageLocale': LOCALE,
-        'Publisher': PUBLISHER,
+        'Publisher': publisher,
         'PublisherUrl': site,
-        'PackageName': NAME,
+        'PackageName': name,
         'PackageUrl': site,
         'License': 'Proprietär',
         'LicenseUrl': site + '/eula.htm',
@@ -177,7 +184,7 @@ def main():
         'Tags': ['bildbetrachter', 'bilder', 'fotos', 'grafik', 'konverter', 'thumbnails'],
         **footer('defaultLocale'),
     }
-    write(os.path.join(folder, IDENTIFIER + '.locale.%s.yaml' % LOCALE), 'defaultLocale',
+    write(os.path.join(folder, identifier + '.locale.%s.yaml' % LOCALE), 'defaultLocale',
           ['Written by the build.'], locale)
     print('manifest: %s' % folder)
     return 0

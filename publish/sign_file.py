@@ -10,7 +10,9 @@ Usage: sign_file.py FILE --name TEXT --url URL
 stays valid after the certificate expires. With --size the signed file gets
 exactly that many bytes: zero bytes are added after the image before signing
 (they are not loaded). The setup recognises the maker's build of the icon
-library by its size, and a signed copy must still be recognised.
+library by its size, and a signed copy must still be recognised; zero bytes
+after the image that are already there (an earlier padding) make room for
+the signature.
 """
 import argparse
 import os
@@ -19,6 +21,7 @@ import subprocess
 import sys
 import tempfile
 
+import pe_image
 from pad_to_size import pad
 
 
@@ -41,6 +44,17 @@ def sign(args, source, target):
         sys.exit('sign_file: osslsigncode failed for %s:\n%s' % (source, result.stdout))
 
 
+def strip_padding(path):
+    """Cuts zero bytes after the image's last section."""
+    image = pe_image.read(path)
+    if image is None:
+        return
+    with open(path, 'r+b') as f:
+        f.seek(image.end)
+        if not f.read().strip(b'\0'):
+            f.truncate(image.end)
+
+
 def sign_to_size(args, path, size, work):
     # The signature is appended at an 8-byte boundary; its own length is
     # learnt from a trial signature of the unpadded file. A time stamp echoes
@@ -49,6 +63,7 @@ def sign_to_size(args, path, size, work):
     # and sign again (each try succeeds at least every other time).
     unpadded = os.path.join(work, 'unpadded')
     shutil.copyfile(path, unpadded)
+    strip_padding(unpadded)
     aligned = (os.path.getsize(unpadded) + 7) // 8 * 8
     trial = os.path.join(work, 'trial')
     sign(args, unpadded, trial)

@@ -83,7 +83,7 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer,
     SetStringValue(key.Get(), nullptr, L"", tx);
     const std::wstring version = VersionText();
     SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str(), tx);
-    SetStringValue(key.Get(), L"Publisher", L"Orlovane", tx);
+    SetStringValue(key.Get(), L"Publisher", kPublisher, tx);
     SetStringValue(key.Get(), L"InstallLocation", folder.c_str(), tx);
     SetStringValue(key.Get(), L"DisplayIcon", (viewer + L",0").c_str(), tx);
     SetDwordValue(key.Get(), L"VersionMajor", kVersionMajor, tx);

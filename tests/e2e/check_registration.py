@@ -14,6 +14,10 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), '..', 'lib'))
 from winereg import Registry, Wow64View  # noqa: E402
 
+# The product's version and publisher as the build configured them.
+VERSION = os.environ['PX_VERSION']
+PUBLISHER = os.environ['PX_PUBLISHER']
+
 wow64 = '--wow64' in sys.argv
 prefix, winver, folder, assoc, assoc_all, all_users = [a for a in sys.argv[1:] if a != '--wow64'][:6]
 assoc, assoc_all, all_users = int(assoc), assoc_all == '1', all_users == '1'
@@ -62,11 +66,11 @@ check('Applications open command', sz(f'{classes}\\Applications\\pixo32.exe\\she
 check('FriendlyAppName', sz(f'{classes}\\Applications\\pixo32.exe', 'FriendlyAppName') == 'Pixolum 32-bit')
 un = 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum'
 expected_uninstall = {
-    '': ('REG_SZ', ''), 'DisplayName': ('REG_SZ', 'Pixolum 4.72 (32-bit)'),
-    'UninstallString': ('REG_SZ', f'"{folder}px_uninstall.exe"'), 'Publisher': ('REG_SZ', 'Orlovane'),
-    'InstallLocation': ('REG_SZ', folder), 'DisplayVersion': ('REG_SZ', '4.72'),
-    'DisplayIcon': ('REG_SZ', viewer + ',0'), 'VersionMajor': ('REG_DWORD', 4),
-    'VersionMinor': ('REG_DWORD', 72), 'EstimatedSize': ('REG_DWORD', 6144)}
+    '': ('REG_SZ', ''), 'DisplayName': ('REG_SZ', f'Pixolum {VERSION} (32-bit)'),
+    'UninstallString': ('REG_SZ', f'"{folder}px_uninstall.exe"'), 'Publisher': ('REG_SZ', PUBLISHER),
+    'InstallLocation': ('REG_SZ', folder), 'DisplayVersion': ('REG_SZ', VERSION),
+    'DisplayIcon': ('REG_SZ', viewer + ',0'), 'VersionMajor': ('REG_DWORD', int(VERSION.split('.')[0])),
+    'VersionMinor': ('REG_DWORD', int(VERSION.split('.')[1])), 'EstimatedSize': ('REG_DWORD', 6144)}
 for name, want in expected_uninstall.items():
     check(f'uninstall entry {name or "(default)"} = {want[1]!r}', reg.value(un, name) == want)
 
@@ -154,7 +158,7 @@ if is_xp and not all_users:
     programs = glob.glob(user + '*/Programme/Pixolum') + glob.glob(user + 'Start Menu/Programs/Pixolum') or [programs]
     programs = programs[0] if isinstance(programs, list) else programs
 links = sorted(os.listdir(programs)) if os.path.isdir(programs) else []
-group = ['Kommandozeilen-Optionen.lnk', 'Pixolum - Thumbnails.lnk', 'Pixolum 4.72.lnk', 'Pixolum Hilfe.lnk',
+group = ['Kommandozeilen-Optionen.lnk', 'Pixolum - Thumbnails.lnk', f'Pixolum {VERSION}.lnk', 'Pixolum Hilfe.lnk',
          'Pixolum deinstallieren.lnk', 'Verfügbare PlugIns.lnk', 'Verfügbare Sprachen.lnk', 'Was ist neu.lnk',
          'Über Pixolum.lnk']
 if winver in ('8', '81'):

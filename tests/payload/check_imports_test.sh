@@ -3,7 +3,9 @@
 # catch what keeps a program from starting on Windows XP, shown on small
 # programs compiled here that import a function XP lacks, a DLL outside the
 # system set, or declare a subsystem version XP refuses.
-#   check_imports_test.sh CHECK_IMPORTS_SH SHIPPED_PROGRAM...
+#   check_imports_test.sh CHECK_IMPORTS_SH SHIPPED_PROGRAM_OR_FOLDER...
+# A folder (the one the archive is packed from) stands for its every
+# program and library.
 set -uo pipefail
 checker=$1; shift
 cc=${PX_MINGW_CC:-i686-w64-mingw32-gcc-win32}
@@ -16,8 +18,17 @@ check() {
   if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
 }
 
-for program in "$@"; do
-  check "shipped $(basename "$program") passes" "$checker" "$program"
+programs=()
+for arg in "$@"; do
+  if [ -d "$arg" ]; then
+    mapfile -t -O "${#programs[@]}" programs < <(find "$arg" -type f \( -iname '*.exe' -o -iname '*.dll' \) | sort)
+  else
+    programs+=("$arg")
+  fi
+done
+check "programs to check were found (${#programs[@]})" test "${#programs[@]}" -ge 4
+for program in "${programs[@]}"; do
+  check "shipped ${program#"$1"/} passes" "$checker" "$program"
 done
 
 cat > "$work/good.c" <<'C'

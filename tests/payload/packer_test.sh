@@ -21,11 +21,23 @@ required=(pixo32.exe px_uninstall.exe Plugins/Icons.dll p_about.txt p_changes.tx
           Toolbars/gnome-colors-human_48.png Toolbars/gnome-colors-wise_32.png
           Toolbars/Kestrin_24.png Toolbars/Marlo_16.png)
 
+# The programs the setup relies on must be 32-bit Windows images of their kind.
+cc=${PX_MINGW_CC:-i686-w64-mingw32-gcc-win32}
+echo 'int __stdcall WinMain(void *a, void *b, char *c, int d) { return d; }' > "$work/gui.c"
+echo 'int main(void) { return 0; }' > "$work/console.c"
+echo 'int value = 1;' > "$work/lib.c"
+"$cc" -Os -s -mwindows -o "$work/gui.exe" "$work/gui.c" && "$cc" -Os -s -o "$work/console.exe" "$work/console.c" &&
+  "$cc" -Os -s -shared -o "$work/lib.dll" "$work/lib.c" || { echo "cannot compile the probes with $cc"; exit 1; }
+
 make_tree() {  # make_tree DIR: every required entry plus a few others, in reverse order
   local dir=$1 i
   for ((i = ${#required[@]} - 1; i >= 0; i--)); do
     mkdir -p "$dir/$(dirname "${required[$i]}")"
-    printf 'content of %s\n' "${required[$i]}" > "$dir/${required[$i]}"
+    case ${required[$i]} in
+      *.exe) cp "$work/gui.exe" "$dir/${required[$i]}" ;;
+      *.dll) cp "$work/lib.dll" "$dir/${required[$i]}" ;;
+      *) printf 'content of %s\n' "${required[$i]}" > "$dir/${required[$i]}" ;;
+    esac
   done
   mkdir -p "$dir/Html/empty_later" "$dir/Html"
   head -c 20000 /dev/zero > "$dir/Html/index.htm"
@@ -74,6 +86,25 @@ cp -r "$work/a" "$work/c" && rm "$work/c/Toolbars/Marlo_16.png"
 check "a missing required entry is refused" test $rc -ne 0
 check "the refusal names the missing entry" grep -q 'Toolbars/Marlo_16.png: required entry missing' "$work/c.out"
 check "nothing is written when refused" test ! -e "$work/c.zip" -a ! -e "$work/c.zip.partial"
+
+# --- programs that are not what the setup starts or loads -------------------
+refused_program() {  # refused_program ENTRY SOURCE_FILE TEXT: the packer names ENTRY and why
+  rm -rf "$work/p" && cp -r "$work/a" "$work/p" && cp "$2" "$work/p/$1"
+  "$py" "$packer" "$work/p" "$work/p.zip" > "$work/p.out" 2>&1; rc=$?
+  check "$1 that is $3 is refused, named" \
+    bash -c "test $rc -eq 2 && grep -q '^  $1: ' '$work/p.out' && test ! -e '$work/p.zip'"
+}
+echo 'not a program' > "$work/text.exe"
+: > "$work/empty.dll"
+refused_program pixo32.exe "$work/text.exe" "a text"
+refused_program Plugins/Icons.dll "$work/empty.dll" "empty"
+refused_program Languages/Deutsch.dll "$work/gui.exe" "a program"
+refused_program pixo32.exe "$work/lib.dll" "a library"
+refused_program pixo32.exe "$work/console.exe" "a console program"
+cp "$work/text.exe" "$work/a/px_uninstall.exe"
+"$py" "$packer" "$work/a" --entries "$work/list.txt" >/dev/null 2>&1
+check "listing alone takes a stand-in in the uninstaller's place" test $? -eq 0
+cp "$work/gui.exe" "$work/a/px_uninstall.exe"
 
 # --- names that would leave the target folder -------------------------------
 cp -r "$work/a" "$work/d"

@@ -9,11 +9,10 @@ endif()
 add_test(NAME payload.packer
          COMMAND ${PROJECT_SOURCE_DIR}/tests/payload/packer_test.sh
                  ${PROJECT_SOURCE_DIR}/payload/pack_payload.py ${px_built_payload})
+# The programs and libraries as packed, whichever folder they came from.
 add_test(NAME payload.check_imports
          COMMAND ${PROJECT_SOURCE_DIR}/tests/payload/check_imports_test.sh
-                 ${PROJECT_SOURCE_DIR}/scripts/check-imports.sh
-                 $<TARGET_FILE:pixo32> $<TARGET_FILE:px_uninstall>
-                 $<TARGET_FILE:px_icons_dll> $<TARGET_FILE:px_deutsch_dll>)
+                 ${PROJECT_SOURCE_DIR}/scripts/check-imports.sh ${PX_PAYLOAD_PACKED_DIR})
 set_tests_properties(payload.packer payload.check_imports PROPERTIES LABELS payload TIMEOUT 120)
 
 px_add_gtest(payload_viewer_logic_tests GROUP payload)

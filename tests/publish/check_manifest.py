@@ -8,6 +8,7 @@ UNINSTALL_VALUES: the values of the uninstall entry a silent installation wrote,
 """
 import hashlib
 import json
+import os
 import sys
 
 import jsonschema
@@ -23,9 +24,11 @@ def check(what, ok):
 
 
 def main(folder, schemas, setup, values_file):
-    kinds = {'version': 'Orlovane.Pixolum.yaml',
-             'installer': 'Orlovane.Pixolum.installer.yaml',
-             'defaultLocale': 'Orlovane.Pixolum.locale.de-DE.yaml'}
+    version = os.environ['PX_VERSION']
+    package = os.path.basename(os.path.dirname(os.path.dirname(folder.rstrip('/')))) + '.Pixolum'
+    kinds = {'version': package + '.yaml',
+             'installer': package + '.installer.yaml',
+             'defaultLocale': package + '.locale.de-DE.yaml'}
     manifests = {}
     for kind, name in kinds.items():
         with open('%s/%s' % (folder, name), encoding='utf-8') as f:
@@ -35,8 +38,8 @@ def main(folder, schemas, setup, values_file):
         errors = list(jsonschema.Draft7Validator(schema).iter_errors(manifests[kind]))
         check('%s is valid against schema 1.10.0 %s' % (name, [e.message for e in errors][:3]),
               not errors)
-        check('%s: type %s, version 4.72' % (name, kind),
-              manifests[kind]['ManifestType'] == kind and manifests[kind]['PackageVersion'] == '4.72')
+        check('%s: type %s, version %s' % (name, kind, version),
+              manifests[kind]['ManifestType'] == kind and manifests[kind]['PackageVersion'] == version)
 
     inst = manifests['installer']
     with open(setup, 'rb') as f:

@@ -12,6 +12,7 @@ check() {  # check "description" command...
   if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
 }
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$first/CMakeCache.txt"; }
+manifest=$(ls "$(cache_value PX_MANIFEST_FOLDER)"/*.installer.yaml)
 
 rm -rf "$second"
 mkdir -p "$second/sources"
@@ -21,7 +22,7 @@ mkdir -p "$second/sources"
 start=$(date +%s)
 cmake -S "$second/sources" -B "$second/build" \
       -DCMAKE_TOOLCHAIN_FILE="$second/sources/cmake/toolchain-mingw32.cmake" -DCMAKE_BUILD_TYPE=Release \
-      -DPX_BUILD_TESTS=OFF -DPX_SITE="$(cache_value PX_SITE)" -DPX_PAYLOAD_DIR="$(cache_value PX_PAYLOAD_DIR)" \
+      -DPX_BUILD_TESTS=OFF -DPX_SITE="$(cache_value PX_SITE)" -DPX_PAYLOAD_DIR="$(cache_value PX_PAYLOAD_DIR)" -DPX_PUBLISHER="$(cache_value PX_PUBLISHER)" \
       >"$second/configure.txt" 2>&1 || { cat "$second/configure.txt"; exit 1; }
 check "an unsigned build says so in one line" test "$(grep -c 'Signing: off' "$second/configure.txt")" = 1
 cmake --build "$second/build" -j"$(nproc)" >"$second/build.txt" 2>&1 || { tail -n 30 "$second/build.txt"; exit 1; }
@@ -29,7 +30,7 @@ echo "second build: $(($(date +%s) - start)) s"
 
 for f in payload/bin/pixo32.exe payload/bin/px_uninstall.exe payload/bin/Plugins/Icons.dll \
          payload/bin/Languages/Deutsch.dll payload/payload.zip app/setup.exe \
-         publish/manifests/o/Orlovane/Pixolum/4.72/Orlovane.Pixolum.installer.yaml; do
+         "${manifest#"$first"/}"; do
   a=$(sha256sum <"$first/$f" | cut -d' ' -f1)
   b=$(sha256sum <"$second/build/$f" | cut -d' ' -f1)
   echo "$b  $f"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The second build of publish.reproducible, signed with a throw-away authority
 # and code-signing certificate: every shipped program verifies against that
-# authority, the icon library keeps the size the setup recognises it by, and
+# authority (the setup and every program and library inside it, as unpacked
+# from the signed setup), the icon library keeps the size the setup recognises it by, and
 # the signed 32-bit setup still finds its payload (the signature is appended
 # to the file) and installs programs that verify too.
 # Usage: signed_test.sh SECOND_DIR
@@ -38,7 +39,7 @@ px_check "throw-away certificates made" test -s signer.p12
 start=$(date +%s)
 cmake "$build" -DPX_SIGN_PKCS12="$work/signer.p12" -DPX_SIGN_PASS_FILE="$work/pass.txt" >configure.txt 2>&1
 px_check "the build says it signs" grep -q 'Signing: setup.exe and the programs it carries' configure.txt
-rm -f "$build"/payload/bin/*.exe "$build"/payload/bin/*/*.dll "$build"/app/setup.exe
+rm -f "$build"/payload/payload.zip "$build"/app/setup.exe
 cmake --build "$build" -j"$(nproc)" >build.txt 2>&1 || tail -n 30 build.txt
 echo "signed rebuild: $(($(date +%s) - start)) s"
 
@@ -47,10 +48,12 @@ verify() {  # verify FILE: a valid SHA-256 signature chaining to our authority
   out=$(osslsigncode verify -CAfile ca.pem -in "$1" 2>&1)
   grep -q 'Signature verification: ok' <<<"$out" && grep -q 'Message digest algorithm *: SHA256' <<<"$out"
 }
-mkdir packed && (cd packed && unzip -q "$build/payload/payload.zip")
-for f in pixo32.exe px_uninstall.exe Plugins/Icons.dll Languages/Deutsch.dll; do
-  px_check "$f in the payload is signed" verify "packed/$f"
-done
+/usr/bin/python3 "$here/unpack_setup.py" "$build/app/setup.exe" packed
+while IFS= read -r -d '' f; do
+  [ "$(head -c 2 "$f")" = MZ ] && px_check "${f#packed/} inside the setup is signed" verify "$f"
+done < <(find packed -type f -print0 | sort -z)
+px_check "the setup carries its four programs and libraries" \
+  test "$(find packed -type f -exec head -c 2 {} \; -printf '\n' | grep -c '^MZ')" -ge 4
 px_check "setup.exe is signed" verify "$build/app/setup.exe"
 px_check "the signature names the program" \
   grep -q 'Pixolum 32-bit Setup' <<<"$(osslsigncode verify -CAfile ca.pem -in "$build/app/setup.exe" 2>&1)"
@@ -70,10 +73,10 @@ px_check "every file of the payload installed" \
 for _ in $(seq 1 50); do [ -s tsa.port ] && break; sleep 0.1; done
 cmake "$build" -DPX_SIGN_PKCS12= -DPX_SIGN_PASS_FILE= -DPX_SIGN_CERT="$work/signer.pem" \
   -DPX_SIGN_KEY="$work/signer.key" -DPX_SIGN_TIMESTAMP_URL="http://127.0.0.1:$(cat tsa.port)" >/dev/null 2>&1
-rm -f "$build"/payload/bin/*.exe "$build"/payload/bin/*/*.dll "$build"/app/setup.exe
+rm -f "$build"/payload/payload.zip "$build"/app/setup.exe
 cmake --build "$build" -j"$(nproc)" >build.txt 2>&1 || tail -n 30 build.txt
 stamped=$(osslsigncode verify -CAfile ca.pem -TSA-CAfile ca.pem -in "$build/app/setup.exe" 2>&1)
 px_check "time-stamped: the signature verifies" grep -q 'Signature verification: ok' <<<"$stamped"
 px_check "time-stamped: the time stamp verifies" grep -q 'Timestamp Server Signature verification: ok' <<<"$stamped"
-px_check "time-stamped: Icons.dll keeps its size" test "$(stat -c %s "$build/payload/bin/Plugins/Icons.dll")" = 226816
+px_check "time-stamped: Icons.dll keeps its size" test "$(stat -c %s "$build/payload/packed/Plugins/Icons.dll")" = 226816
 px_done

@@ -76,7 +76,7 @@ protected:
             DeleteFileW((SpecialFolder(csidl) + L"Pixolum.lnk").c_str());
             DeleteFileW((SpecialFolder(csidl) + L"Pixolum Thumbnails.lnk").c_str());
         }
-        DeleteFileW((SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\Pixolum 4.72.lnk").c_str());
+        DeleteFileW((SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\Pixolum " PX_EXPECTED_VERSION L".lnk").c_str());
     }
 
     static int Register(const Choices& c, const wchar_t* folder = kGiven) {
@@ -97,12 +97,12 @@ protected:
 
         EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, nullptr, L""));
         EXPECT_TRUE(
-            HasString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayName", L"Pixolum 4.72 (32-bit)"));
+            HasString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayName", L"Pixolum " PX_EXPECTED_VERSION L" (32-bit)"));
         EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString",
                               L"\"" + kFolder + L"px_uninstall.exe\""));
-        EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"Publisher", L"Orlovane"));
+        EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"Publisher", L"" PX_EXPECTED_PUBLISHER));
         EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", kFolder));
-        EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayVersion", L"4.72"));
+        EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayVersion", L"" PX_EXPECTED_VERSION));
         EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayIcon", kViewer + L",0"));
         EXPECT_TRUE(HasDword(HKEY_LOCAL_MACHINE, kUninstall, L"VersionMajor", 4));
         EXPECT_TRUE(HasDword(HKEY_LOCAL_MACHINE, kUninstall, L"VersionMinor", 72));
@@ -220,7 +220,7 @@ TEST_F(Registration, SilentInstallationWithoutAssociations) {
     const LinkRead thumbs = ReadLink(desktop + L"Pixolum Thumbnails.lnk");
     EXPECT_EQ(thumbs.target, kViewer);
     EXPECT_EQ(thumbs.arguments, L"/thumbs");
-    EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\Pixolum 4.72.lnk").target,
+    EXPECT_EQ(ReadLink(SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\Pixolum " PX_EXPECTED_VERSION L".lnk").target,
               kViewer);
 }
 
@@ -298,7 +298,7 @@ TEST_F(Registration, FolderTooLongForTheCommandsIsRefusedWholly) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ClassKey(L"jpg")));
     EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"Pixolum.lnk"));
-    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\Pixolum 4.72.lnk"));
+    EXPECT_FALSE(FileExists(SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\Pixolum " PX_EXPECTED_VERSION L".lnk"));
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ struct ExpectedLink {
 
 std::vector<ExpectedLink> GroupLinks(bool withUninstaller) {
     std::vector<ExpectedLink> links = {
-        {L"Pixolum 4.72.lnk", kViewer, L"", L"", 0},
+        {L"Pixolum " PX_EXPECTED_VERSION L".lnk", kViewer, L"", L"", 0},
         {L"Pixolum - Thumbnails.lnk", kViewer, L"/thumbs", kViewer, 7},
         {L"Pixolum deinstallieren.lnk", kInstall + L"px_uninstall.exe", L"", L"", 0},
         {L"Über Pixolum.lnk", kInstall + L"p_about.txt", L"", L"", 0},
@@ -117,7 +117,7 @@ TEST_F(Shortcuts, GroupReplacesTheTwoPreviousVersionLinksOnly) {
     EXPECT_FALSE(FileExists(group + L"Pixolum 4.70.lnk"));
     EXPECT_FALSE(FileExists(group + L"Pixolum 4.67.lnk"));
     EXPECT_TRUE(FileExists(group + L"Pixolum 4.60.lnk"));
-    EXPECT_TRUE(FileExists(group + L"Pixolum 4.72.lnk"));
+    EXPECT_TRUE(FileExists(group + L"Pixolum " PX_EXPECTED_VERSION L".lnk"));
 }
 
 TEST_F(Shortcuts, DesktopLinksForTheCurrentUserAndAllUsers) {

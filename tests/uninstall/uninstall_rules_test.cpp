@@ -137,7 +137,7 @@ TEST(Messages, ResultSaysWhatStayed) {
     report.settingsKept = false;
     EXPECT_NE(ResultMessage(report, L"C:\\P\\").find(L"\"C:\\P\\\" enthält noch eigene Dateien"),
               std::wstring::npos);
-    EXPECT_NE(RemovalQuestion().find(L"Pixolum 4.72 "), std::wstring::npos);
+    EXPECT_NE(RemovalQuestion().find(L"Pixolum " PX_EXPECTED_VERSION L" "), std::wstring::npos);
 }
 
 TEST(Messages, BoxListsTenLeftoversTheLogAll) {

@@ -165,7 +165,7 @@ TEST(Links, OnlyLinksIntoTheInstallFolderGo) {
     const std::wstring commonGroup = SpecialFolder(CSIDL_COMMON_PROGRAMS) + L"Pixolum\\";
     CreateLinkInFolder(commonGroup.c_str(), L"Mein Link.lnk", L"C:\\windows\\notepad.exe", nullptr, nullptr, 0);
     const std::wstring userGroup = SpecialFolder(CSIDL_PROGRAMS) + L"Pixolum\\";
-    ASSERT_TRUE(FileExists(userGroup + L"Pixolum 4.72.lnk"));
+    ASSERT_TRUE(FileExists(userGroup + L"Pixolum " PX_EXPECTED_VERSION L".lnk"));
     EXPECT_EQ(ReadLinkTarget(userGroup + L"Pixolum Hilfe.lnk"), folder + L"help\\pixo32_deutsch.chm");
 
     RemovalReport report;
@@ -176,7 +176,7 @@ TEST(Links, OnlyLinksIntoTheInstallFolderGo) {
     ASSERT_TRUE(transaction.Commit(true));
     EXPECT_FALSE(FileExists(userGroup));
     EXPECT_TRUE(FileExists(commonGroup + L"Mein Link.lnk"));
-    EXPECT_FALSE(FileExists(commonGroup + L"Pixolum 4.72.lnk"));
+    EXPECT_FALSE(FileExists(commonGroup + L"Pixolum " PX_EXPECTED_VERSION L".lnk"));
     EXPECT_FALSE(FileExists(commonGroup + L"Pixolum deinstallieren.lnk"));
     const std::wstring desktop = SpecialFolder(CSIDL_DESKTOP);
     const std::wstring commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);

@@ -15,7 +15,7 @@ namespace {
 
 const std::wstring kHeading = L"Willkommen zur Pixolum 32 Installation!";
 const std::wstring kIntro =
-    L"Dieses Programm wird Pixolum Version  4.72  (32 bit) auf Ihrem PC installieren.\n"
+    L"Dieses Programm wird Pixolum Version  " PX_EXPECTED_VERSION L"  (32 bit) auf Ihrem PC installieren.\n"
     L"(Bitte mit Admin-Rechten ausführen)";
 const std::wstring kViewerRunning =
     L"Warnung: Pixolum läuft!\nBeenden Sie bitte Pixolum bevor Sie mit der Installation "
@@ -175,7 +175,7 @@ TEST_F(Wizard, WhatsNewPageAndBackKeepTheWelcomePageAsItWas) {
     const std::wstring text = ItemText(notes, 1000);
     ASSERT_GT(text.size(), 100u);
     EXPECT_EQ(text[0], 0xFEFF) << "the byte-order mark stays the first character";
-    EXPECT_NE(text.find(L"Pixolum 4.72\t\t("), std::wstring::npos);
+    EXPECT_NE(text.find(L"Pixolum " PX_EXPECTED_VERSION L"\t\t("), std::wstring::npos);
     EXPECT_NE(text.find(L"\r\n- "), std::wstring::npos);
     EXPECT_TRUE(iswalnum(text.back())) << "notes end at their last letter or digit";
 

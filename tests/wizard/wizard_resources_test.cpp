@@ -366,7 +366,7 @@ TEST_F(SetupResources, ReleaseNotesAreUtf16WithBomCrLfAndTheirLayout) {
     EXPECT_EQ(lines[0].find_first_not_of(L'-'), std::wstring::npos);
     EXPECT_GE(lines[0].size(), 20u);
     EXPECT_EQ(lines[1].compare(0, 2, L"  "), 0);
-    EXPECT_NE(lines[1].find(L"4.72\t\t("), std::wstring::npos);
+    EXPECT_NE(lines[1].find(L"" PX_EXPECTED_VERSION L"\t\t("), std::wstring::npos);
     EXPECT_EQ(lines[1].back(), L')');
     EXPECT_EQ(lines[2], lines[0]);
     EXPECT_EQ(lines[3], L"");
