@@ -81,7 +81,6 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer,
     RegKey key;
     if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kUninstallKey, key, tx) != ERROR_SUCCESS) return;
     SetStringValue(key.Get(), nullptr, L"", tx);
-    const std::wstring version = VersionText();
     SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str(), tx);
     SetStringValue(key.Get(), L"Publisher", kPublisher, tx);
     SetStringValue(key.Get(), L"InstallLocation", folder.c_str(), tx);
