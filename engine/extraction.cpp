@@ -249,6 +249,41 @@ int CopyEntry(unzFile archive, const unz_file_info64& info, OutputFile& output, 
     return result;
 }
 
+enum class Sameness { Same, Different, Broken };
+
+// Whether the existing file holds exactly the open entry's bytes, compared
+// as they inflate. Same: the entry is closed (its checksum confirmed) and the
+// file carries the archive's time. Different: the entry is open again at its
+// start, ready to be written.
+Sameness CompareWithEntry(unzFile archive, const unz_file_info64& info, const std::wstring& path,
+                          char* buffer) {
+    KernelHandle existing(CreateFileW(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER size = {};
+    bool same = existing && GetFileSizeEx(existing.Get(), &size) &&
+                static_cast<ZPOS64_T>(size.QuadPart) == info.uncompressed_size;
+    std::unique_ptr<char[]> held(same ? new (std::nothrow) char[kCopyBufferBytes] : nullptr);
+    same = same && held;
+    while (same) {
+        const int read = unzReadCurrentFile(archive, buffer, kCopyBufferBytes);
+        if (read < 0) {
+            unzCloseCurrentFile(archive);
+            return Sameness::Broken;
+        }
+        if (read == 0) break;
+        DWORD got = 0;
+        same = ReadFile(existing.Get(), held.get(), static_cast<DWORD>(read), &got, nullptr) &&
+               got == static_cast<DWORD>(read) && memcmp(buffer, held.get(), static_cast<size_t>(read)) == 0;
+    }
+    if (same) {
+        if (unzCloseCurrentFile(archive) != UNZ_OK) return Sameness::Broken;
+        SetOpenFileDate(existing.Get(), static_cast<uint32_t>(info.dosDate));
+        return Sameness::Same;
+    }
+    unzCloseCurrentFile(archive);
+    return unzOpenCurrentFilePassword(archive, nullptr) == UNZ_OK ? Sameness::Different : Sameness::Broken;
+}
+
 // Done: written, a folder, or the icon library kept on purpose. Missing: the
 // file could not be written; the walk goes on. Broken: the archive or the
 // target cannot be trusted any further; the walk ends.
@@ -328,6 +363,15 @@ Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, Transaction* t
     if (writeTo.empty()) {
         unzCloseCurrentFile(archive);
         return Outcome::Broken;   // a link or folder in the file's place
+    }
+    if (writeTo != fullPath) {
+        // An update over the same file: nothing to write, nothing to undo.
+        const Sameness same = CompareWithEntry(archive, info, fullPath, buffer.get());
+        if (same == Sameness::Same) return Outcome::Done;
+        if (same == Sameness::Broken) {
+            transaction->NoteFailure(fullPath, ERROR_CRC);
+            return Outcome::Broken;
+        }
     }
     OutputFile output;
     if (!output.Open(writeTo.c_str())) {
