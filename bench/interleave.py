@@ -6,19 +6,22 @@ Usage: interleave.py OUT_JSON RUNS WARMUP --tool NAME PREPARE COMMAND UPDATE ...
 
 Each round runs every tool once, in an order that rotates from round to round:
 PREPARE (not timed; it empties the target), then COMMAND, timed as NAME's
-fresh installation; with UPDATE "1" the same COMMAND again over what it has
+fresh installation, after a sync (not timed either); with UPDATE "1" the same COMMAND again over what it has
 just written, timed as its update. WARMUP rounds come first and are not kept.
 Commands run under bash; one that fails stops the bench. Writes
 {"NAME fresh": [seconds, ...], "NAME update": [...]} to OUT_JSON.
 """
 import argparse
 import json
+import os
 import subprocess
 import sys
 import time
 
 
 def timed(command):
+    # What earlier runs wrote goes to disk first, not during this one.
+    os.sync()
     start = time.monotonic()
     result = subprocess.run(['bash', '-c', command], stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

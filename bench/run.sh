@@ -194,6 +194,7 @@ for payload in a b; do
     [ $variant = update ] && { rm -rf "$drive/Bench"; wine "$exe" /silent "/folder=C:\\Bench\\$payload"; }
     for _ in $(seq 1 "$runs"); do
       [ $variant = update ] || rm -rf "$drive/Bench"
+      sync
       PAYLOAD_BYTES=$(stat -c %s "$zip") $py "$src/bench/watch_install.py" "$temp_archive" \
         "$drive/Bench/$payload" -- wine "$exe" /silent "/folder=C:\\Bench\\$payload" >>"$out"
     done
