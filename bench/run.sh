@@ -7,6 +7,7 @@
 #   bash bench/run.sh [BUILD_DIR]      (default: build; built with scripts/build.sh)
 #
 # BENCH_RUNS (default 5) sets the runs per figure; the median is reported.
+# BENCH_TWINS=1 times the 64-bit twins even where 32-bit Wine runs.
 # Needs hyperfine, unzip, 7z, makensis, xvfb-run, perf (for the profile;
 # skipped without it) and about 3 GB of free disk for the generated payload.
 set -euo pipefail
@@ -20,9 +21,7 @@ py=/usr/bin/python3
 mkdir -p "$bench/bin" "$bench/a" "$results"
 
 shipped=$build/app/setup.exe
-for f in "$shipped" "$build/test-build/app/setup.exe"; do
-  [ -e "$f" ] || { echo "bench: $f is missing; build first (scripts/build.sh)" >&2; exit 1; }
-done
+[ -e "$shipped" ] || { echo "bench: $shipped is missing; build first (scripts/build.sh)" >&2; exit 1; }
 for tool in hyperfine unzip 7z xvfb-run makensis x86_64-w64-mingw32-gcc i686-w64-mingw32-gcc; do
   command -v "$tool" >/dev/null || { echo "bench: $tool is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
 done
@@ -54,8 +53,9 @@ wine32_mode() {
   echo native
 }
 mode=$(wine32_mode)
-if [ "$mode" = none ]; then
-  echo "bench: 32-bit Wine cannot run here: timing the 64-bit twins of the test build instead" \
+if [ "$mode" = none ] || [ "${BENCH_TWINS:-0}" = 1 ]; then
+  why="32-bit Wine cannot run here"; [ "$mode" = none ] || why="BENCH_TWINS=1"
+  echo "bench: $why: timing the 64-bit twins of the test build instead" \
        "of the shipped 32-bit setup (the size is still the shipped setup's)" | tee "$results/which.txt"
   arch=64 cc=x86_64-w64-mingw32-gcc app_a=$build/test-build/app tree_a=$build/test-build/payload/tree
   zip_a=$build/test-build/payload/payload.zip
