@@ -34,6 +34,9 @@ GROUPS = (
 
 
 def group_of(source):
+    # Words the linker script itself places (the ends of the constructor lists).
+    if re.match(r'(BYTE|SHORT|LONG|QUAD) ', source):
+        return 'linker script'
     for pattern, name in GROUPS:
         if re.search(pattern, source):
             return name

@@ -6,7 +6,8 @@ Usage: pe_size.py SETUP_EXE [--json] [--limit=BYTES]
 Reads the PE headers and the resource directory: the size of every section
 (raw bytes in the file) and of every resource type, and the file size less
 the payload resource (type "ZIP") — the setup's own code and resources.
-An Authenticode signature is reported on its own line. With --limit, exits 1
+An Authenticode signature is reported on its own line, data appended after
+the image ("overlay") in the JSON. With --limit, exits 1
 when the setup without payload and signature is larger than BYTES.
 """
 import json
@@ -64,6 +65,9 @@ def main():
         resources[name_of(entry_name)] = sum(leaves(target & 0x7FFFFFFF))
 
     payload = resources.get('ZIP', 0)
+    # Data appended after the image, as installers that carry their files
+    # outside the PE image (NSIS) do; a signature is not counted.
+    image_end = max(raw_ptr + raw_size for _, _, _, raw_size, raw_ptr in sections)
     result = {
         'file': len(data),
         'payload': payload,
@@ -71,6 +75,7 @@ def main():
         'sections': {name: raw_size for name, _, _, raw_size, _ in sections},
         'resources_without_payload': {k: v for k, v in resources.items() if k != 'ZIP'},
         'signature': signature,
+        'overlay': max(0, len(data) - image_end - signature),
     }
     limit = next((int(a.split('=', 1)[1]) for a in sys.argv if a.startswith('--limit=')), None)
     if '--json' in sys.argv:

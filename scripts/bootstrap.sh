@@ -7,7 +7,7 @@ set -euo pipefail
 # (wine32, below) and run their 64-bit twins (x86-64) under 64-bit Wine.
 need=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev wine wine64 xvfb xauth
       dpkg-dev fonts-wine imagemagick cmake make googletest x11-utils unzip p7zip-full
-      hyperfine xdotool python3 osslsigncode openssl python3-jsonschema python3-yaml)
+      hyperfine xdotool python3 osslsigncode openssl python3-jsonschema python3-yaml nsis)
 
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
