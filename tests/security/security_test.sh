@@ -28,9 +28,8 @@ folder="$pf\\Pixolum"
 target=$(px_unix_path "$folder")
 drive_c=$WINEPREFIX/drive_c
 sw=$( [ "$PX_WINEARCH" = win64 ] && echo 'HKLM\Software\Wow6432Node' || echo 'HKLM\Software')
-record=$(px_unix_path 'C:\ProgramData\Pixolum Setup\px_install.rec')
-[ "$PX_WINVER" = xp ] &&
-  record=$(px_unix_path 'C:\Documents and Settings\All Users\Application Data\Pixolum Setup\px_install.rec')
+# The machine's record, in the shell's folder for all users' application data.
+machine_record() { find "$drive_c" -path '*/Pixolum Setup/px_install.rec' 2>/dev/null | head -n1; }
 complete() { /usr/bin/python3 "$e2e/compare_tree.py" "$archive" "$target" >/dev/null; }
 install() { px_wine "$setup" /silent /group=1 /assoc=1 "$@" >/dev/null; }
 uninstall() { px_wine "$folder\\px_uninstall.exe" /silent "$@" >/dev/null; }
@@ -100,6 +99,8 @@ px_check "the uninstaller gave .bmp back to its earlier program" \
 # An installation by an earlier build: its record lies beside the viewer.
 install; rc=$?
 wineserver -w
+record=$(machine_record)
+px_check "the machine's record exists, not beside the viewer" test -s "$record" -a ! -e "$target/px_install.rec"
 { cat "$record"; forge; } >"$target/px_install.rec"; rm -f "$record"
 uninstall; rc=$?
 px_check "earlier build's record with forged entries: refused and reported (exit code 1: $rc)" test "$rc" = 1
