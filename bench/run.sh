@@ -81,7 +81,7 @@ $cc -O2 -mwindows -o "$bench/bin/trivial.exe" "$src/bench/programs/trivial.c"
 $windres "$src/bench/programs/minimal_dialog.rc" -O coff -o "$bench/bin/minimal_dialog.res.o"
 $cc -O2 -mwindows -o "$bench/bin/minimal_dialog.exe" "$src/bench/programs/minimal_dialog.c" \
   "$bench/bin/minimal_dialog.res.o"
-$windres --include-dir "$src/resources" "$src/bench/programs/minimal_wizard.rc" -O coff \
+$windres --include-dir "$build/identity" "$src/bench/programs/minimal_wizard.rc" -O coff \
   -o "$bench/bin/minimal_wizard.res.o"
 $cc -O2 -municode -mwindows -o "$bench/bin/minimal_wizard.exe" "$src/bench/programs/minimal_wizard.c" \
   "$bench/bin/minimal_wizard.res.o" -lcomctl32
