@@ -1,7 +1,5 @@
 #include "setup_app.h"
 
-#include <commctrl.h>
-
 #include <cwchar>
 
 #include "command_line.h"
@@ -18,15 +16,6 @@ namespace {
 
 TheApp theApp;
 
-// Restricts the DLL search to the system folder where Windows offers it
-// (XP without the update lacks the function; nothing to do there).
-void HardenDllSearch() {
-    ModuleHandle kernel(LoadSystemLibrary(L"kernel32.dll"));
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto setDirs = GetProcAs<SetDefaultDllDirectoriesFn>(kernel.Get(), "SetDefaultDllDirectories");
-    if (setDirs) setDirs(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
-}
-
 // Visual styles for the window frame and the controls. The theme library
 // stays loaded for the life of the process.
 void EnableThemes() {
@@ -36,12 +25,8 @@ void EnableThemes() {
     if (setProps) setProps(3 /* STAP_ALLOW_NONCLIENT | STAP_ALLOW_CONTROLS */);
 }
 
-void InitControls() {
-    INITCOMMONCONTROLSEX icc = {};
-    icc.dwSize = sizeof(icc);
-    icc.dwICC = 0xFF;  // list view up to animation: everything the pages use
-    InitCommonControlsEx(&icc);
-}
+// The list view up to the animation control: everything the pages use.
+void InitControls() { InitCommonControlClasses(0xFF); }
 
 }  // namespace
 

@@ -1,6 +1,29 @@
 #include "system_library.h"
 
+#include <commctrl.h>
+
 #include <cwchar>
+
+#include "win_handles.h"
+
+namespace {
+
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+// comctl32 is no known DLL: loaded by name it is found through the activation
+// context's redirection when the manifest names it, otherwise only the system
+// folder's copy may do.
+HMODULE LoadCommonControls() {
+    ACTCTX_SECTION_KEYED_DATA redirection = {};
+    redirection.cbSize = sizeof(redirection);
+    if (FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"comctl32.dll",
+                                 &redirection)) {
+        if (HMODULE module = LoadLibraryW(L"comctl32.dll")) return module;
+    }
+    return LoadSystemLibrary(L"comctl32.dll");
+}
+
+}  // namespace
 
 bool SystemLibraryPath(const wchar_t* fileName, wchar_t* path, int pathChars) {
     wchar_t folder[MAX_PATH] = {};
@@ -18,4 +41,31 @@ bool SystemLibraryPath(const wchar_t* fileName, wchar_t* path, int pathChars) {
 HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     wchar_t path[MAX_PATH] = {};
     return SystemLibraryPath(fileName, path, MAX_PATH) ? LoadLibraryW(path) : nullptr;
+}
+
+// SetDefaultDllDirectories came with Windows 8 and KB2533623 for Vista and 7.
+// Without it (XP, Vista and 7 without the update) SetDllDirectoryW(L"") at
+// least takes the current folder out of the search; the program's own folder
+// stays in it there, which is why every library this program loads itself
+// goes through LoadSystemLibrary or the activation context. The static
+// imports' dependencies are covered by the image's DependentLoadFlags
+// (engine/load_config.cpp) from Windows 10 1607 on.
+void HardenDllSearch() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    auto setDefault = GetProcAs<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
+    if (setDefault && setDefault(kSearchSystem32)) return;
+    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+    if (auto setDirectory = GetProcAs<SetDllDirectoryFn>(kernel, "SetDllDirectoryW")) setDirectory(L"");
+}
+
+HMODULE CommonControlsLibrary() {
+    static const HMODULE module = LoadCommonControls();
+    return module;
+}
+
+bool InitCommonControlClasses(DWORD classes) {
+    auto init = GetProcAs<decltype(&::InitCommonControlsEx)>(CommonControlsLibrary(), "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), classes};
+    return init && init(&controls);
 }

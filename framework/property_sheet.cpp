@@ -3,6 +3,9 @@
 #include <cwchar>
 #include <cstdlib>
 
+#include "system_library.h"
+#include "win_handles.h"
+
 namespace {
 
 // The sheet whose window is about to be created by PropertySheetW, and the
@@ -203,7 +206,8 @@ INT_PTR CPropertySheet::DoModal() {
     g_pendingSheet = this;
     g_creationHook = SetWindowsHookExW(WH_CBT, &CPropertySheet::CreationHook, nullptr,
                                        GetCurrentThreadId());
-    const INT_PTR result = PropertySheetW(&m_psh);
+    auto propertySheet = GetProcAs<decltype(&::PropertySheetW)>(CommonControlsLibrary(), "PropertySheetW");
+    const INT_PTR result = propertySheet ? propertySheet(&m_psh) : -1;
     RemoveCreationHook();
     m_psh.ppsp = nullptr;
     return result;

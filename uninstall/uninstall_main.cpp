@@ -10,6 +10,7 @@
 #include "install_log.h"
 #include "install_options.h"
 #include "removal.h"
+#include "system_library.h"
 #include "temp_copy.h"
 #include "uninstall_args.h"
 #include "uninstall_messages.h"
@@ -39,22 +40,6 @@ private:
     int m_count = 0;
     LPWSTR* m_args;
 };
-
-// As the setup: later loads by name come from the system folder only (XP
-// without the update lacks the function; nothing to do there). kernel32 is
-// addressed by its full path.
-void HardenDllSearch() {
-    wchar_t system[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH - 14) return;
-    std::wstring path(system, length);
-    if (path.back() != L'\\') path += L'\\';
-    ModuleHandle kernel(LoadLibraryW((path + L"kernel32.dll").c_str()));
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    if (auto setDirectories = GetProcAs<SetDefaultDllDirectoriesFn>(kernel.Get(), "SetDefaultDllDirectories")) {
-        setDirectories(0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
-    }
-}
 
 bool Ask(const std::wstring& question) {
     return MessageBoxW(nullptr, question.c_str(), uninstall_text::kCaption,
@@ -150,7 +135,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     HardenDllSearch();
     const UninstallArgs args = ArgumentList().Parse();
     if (args.worker) return RunWorker(args);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControlClasses(ICC_STANDARD_CLASSES);
     return RunUninstaller(args);
 }

@@ -13,3 +13,11 @@ add_test(NAME imports.slots COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/import_s
 # size goal of bench/README.md: 200 KB.
 add_test(NAME size.setup COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/bench/pe_size.py
          $<TARGET_FILE:setup> --limit=200000)
+# DLLs planted beside the shipped setup and the uninstaller it installs are
+# not loaded (markers built by the test).
+px_add_wine_test(NAME planted_dlls COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/planted_dll_test.sh
+                 $<TARGET_FILE:setup> ${CMAKE_C_COMPILER} RAW SHIPPED VERSIONS 10 GROUP planted_dlls)
+# Where their DLLs come from before their first instruction: known DLLs only
+# in the import tables, and the load configuration's DependentLoadFlags.
+add_test(NAME imports.load_config COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tests/imports/dll_search_check.py
+         $<TARGET_FILE:setup> $<TARGET_FILE:px_uninstall>)
