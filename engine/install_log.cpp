@@ -48,9 +48,22 @@ struct NarrowEntry {
 // The file set by SetInstallLogFile; empty: the relative default name.
 wchar_t g_logFile[kLongChars] = {};
 
+// The log itself, never what a link makes of it: the setup runs elevated,
+// and through a symbolic link, a junction or a second hard link planted
+// under the log's name it would append to a file the user may not write.
+// FILE_FLAG_OPEN_REPARSE_POINT opens a link as itself; both checks are made
+// on the opened handle, so nothing can be swapped in between.
 HANDLE OpenForAppend(const wchar_t* path) {
-    return CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return file;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
 }
 
 // Deployment tools often start the setup in a folder it may not write (the
@@ -64,6 +77,21 @@ HANDLE OpenInTempFolder() {
 }
 
 }  // namespace
+
+std::wstring LogValue(const wchar_t* value) {
+    std::wstring shown;
+    for (const wchar_t* c = value ? value : L""; *c && shown.size() < kMaxMessageChars; ++c) {
+        const unsigned code = static_cast<unsigned>(*c);
+        if ((code >= 0x20 && code < 0x7F) || code > 0x9F) {  // C0, DEL and C1 escaped
+            shown += *c;
+        } else {
+            wchar_t escaped[8] = {};
+            _snwprintf(escaped, 7, L"<%02X>", code);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
 
 void SetInstallLogFile(const wchar_t* path) {
     g_logFile[0] = L'\0';

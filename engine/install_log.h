@@ -2,6 +2,8 @@
 // the command line puts it.
 #pragma once
 
+#include <string>
+
 // Appends one dated entry. When the chosen place cannot be written (a start
 // folder without write access, a log path on a missing drive), the entry
 // goes to the user's temporary folder instead; when that fails too it is
@@ -13,3 +15,9 @@ void WriteInstallLog(const wchar_t* message);
 // in a backslash or naming an existing folder gets the log's own name.
 // Null or empty restores the default, the relative name.
 void SetInstallLogFile(const wchar_t* path);
+
+// `value` as a log entry shows a text that came from outside (a folder from
+// the command line): control characters are written as <0D>, <0A> and the
+// like, which no file name can contain, so that a CR LF in the value cannot
+// start a forged dated entry.
+std::wstring LogValue(const wchar_t* value);

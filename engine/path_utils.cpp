@@ -185,3 +185,20 @@ void GetPathPart(const wchar_t* path, wchar_t* out, int mask) {
     if (mask & kPartName) append(path + dirEnd, nameEnd - dirEnd);
     if (mask & kPartExtension) append(path + nameEnd, length - nameEnd);
 }
+
+bool IsSystemFolder(const wchar_t* folder) {
+    wchar_t canonical[kPathChars] = {};
+    if (!CanonicalFolder(folder, canonical)) return false;
+    size_t levels = 0;
+    for (const wchar_t* c = canonical + 2; *c; ++c) levels += *c == L'\\';
+    const bool unc = canonical[0] == L'\\';
+    if (levels == (unc ? 2u : 1u)) return true;
+
+    // The system's Windows folder, not a terminal-server user's own one.
+    wchar_t windows[kPathChars] = {};
+    wchar_t windowsCanonical[kPathChars] = {};
+    const UINT chars = GetSystemWindowsDirectoryW(windows, kPathChars);
+    if (chars == 0 || chars >= static_cast<UINT>(kPathChars) || !CanonicalFolder(windows, windowsCanonical))
+        return false;
+    return _wcsnicmp(canonical, windowsCanonical, wcslen(windowsCanonical)) == 0;
+}

@@ -17,3 +17,9 @@ void GetPathPart(const wchar_t* path, wchar_t* out, int mask);  // out: kPathCha
 // holds it; 0 = relative, drive-relative, without a level name, or longer
 // than kPathChars - 1 characters (out is then empty).
 int CanonicalFolder(const wchar_t* given, wchar_t* out);
+
+// A folder no installation may take, since its uninstall would remove what
+// Windows or other programs keep there: a drive root ("C:\"), a network
+// share's root, the Windows folder or any folder below it. Compared in the
+// canonical spelling, in any case; a folder without one is not refused here.
+bool IsSystemFolder(const wchar_t* folder);

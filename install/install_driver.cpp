@@ -11,6 +11,7 @@
 
 #include "earlier_install.h"
 #include "extraction.h"
+#include "folder_rights.h"
 #include "install_log.h"
 #include "path_utils.h"
 #include "registration.h"
@@ -89,8 +90,8 @@ int ReportFailure(const InstallOptions& options, int id, const wchar_t* folder, 
     std::wstring message = LoadMessage(id);
     if (options.silent) {
         std::wstring entry = order == Order::MessageFirst
-                                 ? message + L": " + folder
-                                 : std::wstring(folder) + L": " + message;
+                                 ? message + L": " + LogValue(folder)
+                                 : LogValue(folder) + L": " + message;
         if (!detail.empty()) entry += (detail[0] == L'\n' ? L"" : L"\n") + detail;
         WriteInstallLog(entry.c_str());
     } else {
@@ -225,7 +226,7 @@ int RunInstallation(InstallOptions& options) {
     CopyText(given, kLongChars, options.targetFolder ? options.targetFolder : L"");
     wchar_t target[kLongChars] = {};
     const int deepestEntry = LongestPayloadEntry(kPayloadId, kPayloadType);
-    if (!CanonicalFolder(given, target) || !TargetFolderFitsCommands(target) ||
+    if (!CanonicalFolder(given, target) || IsSystemFolder(target) || !TargetFolderFitsCommands(target) ||
         wcslen(target) + static_cast<size_t>(deepestEntry > 0 ? deepestEntry : 0) >
             static_cast<size_t>(kPathChars - 1)) {
         TrimSpaces(given);
@@ -261,6 +262,8 @@ int RunInstallation(InstallOptions& options) {
     }
     for (const RecordEntry& entry : transaction.Entries()) {
         if (entry.kind == RecordEntry::FolderCreated) transaction.SetNewTree(target);
+        if (entry.kind == RecordEntry::FolderCreated && !IsInProgramFiles(target))
+            GrantProgramFilesRights(entry.key.c_str());
     }
 
     // An earlier installation in this folder left its settings file there.

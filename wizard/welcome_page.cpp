@@ -117,7 +117,7 @@ void CWizPropertyPage::BindEulaLink(CDataExchange* pDX) {
 bool CWizPropertyPage::IsTargetFolderValid() {
     wchar_t folder[kPathChars] = {};
     GetDlgItemTextW(m_hWnd, IDC_TARGET_FOLDER, folder, kPathChars);
-    if (IsTargetFolderAccepted(folder)) return true;
+    if (IsTargetFolderAccepted(folder) && !IsSystemFolder(folder)) return true;
     const std::wstring message = LoadResourceText(Resources(), IDS_INVALID_TARGET, kPathChars);
     MessageBoxW(m_hWnd, message.c_str(), m_pSheet->m_szTitle, MB_OK | MB_ICONERROR);
     return false;

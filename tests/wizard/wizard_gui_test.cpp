@@ -196,7 +196,8 @@ TEST_F(Wizard, NextIsRefusedWithoutAUsableFolder) {
     Start();
     HWND page = Page();
     const wchar_t* refused[] = {L"", L"Programme\\Pixolum", L" C:\\Pixolum",
-                                L"\\\\server\\share\\Pixolum\\"};
+                                L"\\\\server\\share\\Pixolum\\", L"C:\\", L"c:\\Windows",
+                                L"C:\\windows\\System32\\Pixolum\\"};
     for (const wchar_t* folder : refused) {
         SCOPED_TRACE(testing::Message() << "folder of " << wcslen(folder) << " characters");
         SetItemText(page, 1000, folder);
