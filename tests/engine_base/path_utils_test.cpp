@@ -151,6 +151,20 @@ TEST(CanonicalFolder, DriveAndNetworkFoldersAndWhatIsRefused) {
     }
 }
 
+// Roots and the Windows folder (C:\windows in the test prefix) in any of the
+// spellings that name the same folder; folders beside them stay allowed.
+TEST(IsSystemFolder, RootsAndTheWindowsFolderInAnySpelling) {
+    for (const wchar_t* refused : {L"C:\\", L"d:\\", L"\\\\server\\share", L"C:\\WINDOWS",
+                                   L" c:\\windows. \\", L"C:\\Pixolum\\..\\Windows\\System32\\Pixolum",
+                                   L"C:\\windows\\Help\\"}) {
+        EXPECT_TRUE(IsSystemFolder(refused)) << testing::PrintToString(std::wstring(refused));
+    }
+    for (const wchar_t* allowed : {L"C:\\Pixolum", L"C:\\Windows2\\", L"C:\\windows\\..\\Pixolum",
+                                   L"\\\\server\\share\\Pixolum\\", L"Pixolum", L""}) {
+        EXPECT_FALSE(IsSystemFolder(allowed)) << testing::PrintToString(std::wstring(allowed));
+    }
+}
+
 TEST(FileSizeOf, SizeOfFilesAndZeroForEverythingElse) {
     test::ScratchFolder scratch;
     const std::wstring file = scratch.Path() + L"\\daten.bin";
