@@ -10,6 +10,14 @@ namespace {
 
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
+// Libraries that the system's own libraries load by name later, when the
+// first themed window is drawn: the theme library's drawing helpers and the
+// desktop window manager's interface. Loaded from the system folder first,
+// they are then found loaded by name. Where SetDefaultDllDirectories is
+// missing, or a loader leaves it out of delay-loaded imports (Wine does), a
+// by-name load would otherwise search the program's folder first.
+constexpr const wchar_t* kLoadedByNameLater[] = {L"msimg32.dll", L"dwmapi.dll"};
+
 // comctl32 is no known DLL: loaded by name it is found through the activation
 // context's redirection when the manifest names it, otherwise only the system
 // folder's copy may do.
@@ -54,9 +62,12 @@ void HardenDllSearch() {
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     auto setDefault = GetProcAs<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
-    if (setDefault && setDefault(kSearchSystem32)) return;
-    using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
-    if (auto setDirectory = GetProcAs<SetDllDirectoryFn>(kernel, "SetDllDirectoryW")) setDirectory(L"");
+    if (!setDefault || !setDefault(kSearchSystem32)) {
+        using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+        if (auto setDirectory = GetProcAs<SetDllDirectoryFn>(kernel, "SetDllDirectoryW")) setDirectory(L"");
+    }
+    // Kept for the process (a missing one, dwmapi on XP, is no fault).
+    for (const wchar_t* library : kLoadedByNameLater) LoadSystemLibrary(library);
 }
 
 HMODULE CommonControlsLibrary() {

@@ -10,8 +10,11 @@
 # Wine does not read that field, the static test imports.load_config checks
 # it). A yardstick program with the same imports that does nothing measures
 # that set; the setup and the uninstaller may load nothing beyond it.
-# Usage: planted_dll_test.sh SETUP_EXE C_COMPILER
-setup=$1 cc=$2
+# The wizard runs too, headless, driven by WIZARD_REMOTE_EXE through its
+# pages up to the ready page and left through Cancel: it loads the common
+# controls version 6, the theme libraries and the format list's icons.
+# Usage: planted_dll_test.sh SETUP_EXE C_COMPILER WIZARD_REMOTE_EXE
+setup=$1 cc=$2 remote=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../lib/wine.sh"
 work=$(mktemp -d); trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT; cd "$work"
@@ -44,6 +47,17 @@ box=$WINEPREFIX/drive_c/Download
 mkdir -p "$box"; plant "$box"; cp "$setup" "$box/setup.exe"
 (cd "$box" && px_wine 'C:\Download\setup.exe' /silent '/folder=C:\PxDll'); rc=$?
 px_check "setup.exe /silent beside the planted DLLs: exit code 0" test "$rc" = 0
+got=$(loaded "$box")
+px_check "... loads none of them beyond Wine's start-up (${got:-none})" within "$got" "$at_start"
+
+rm -f "$box"/*.loaded
+(cd "$box" && wine 'C:\Download\setup.exe' </dev/null >/dev/null 2>&1) &
+wizard=$!
+rc=0
+for page in 1 2 3; do px_wine "$remote" next $page >/dev/null || rc=1; done
+px_wine "$remote" cancel >/dev/null || rc=1
+wait "$wizard"
+px_check "the wizard beside the planted DLLs goes to its ready page and leaves through Cancel" test "$rc" = 0
 got=$(loaded "$box")
 px_check "... loads none of them beyond Wine's start-up (${got:-none})" within "$got" "$at_start"
 

@@ -16,7 +16,8 @@ add_test(NAME size.setup COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/bench/pe
 # DLLs planted beside the shipped setup and the uninstaller it installs are
 # not loaded (markers built by the test).
 px_add_wine_test(NAME planted_dlls COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/planted_dll_test.sh
-                 $<TARGET_FILE:setup> ${CMAKE_C_COMPILER} RAW SHIPPED VERSIONS 10 GROUP planted_dlls)
+                 $<TARGET_FILE:setup> ${CMAKE_C_COMPILER} ${PX_TEST_BINARY_DIR}/bin/wizard_remote.exe
+                 RAW SHIPPED VERSIONS 10 GROUP planted_dlls)
 # Where their DLLs come from before their first instruction: known DLLs only
 # in the import tables, and the load configuration's DependentLoadFlags.
 add_test(NAME imports.load_config COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/tests/imports/dll_search_check.py
