@@ -12,9 +12,11 @@
 # that set; the setup and the uninstaller may load nothing beyond it.
 # The wizard runs too, headless, driven by WIZARD_REMOTE_EXE through its
 # pages up to the ready page and left through Cancel: it loads the common
-# controls version 6, the theme libraries and the format list's icons.
-# Usage: planted_dll_test.sh SETUP_EXE C_COMPILER WIZARD_REMOTE_EXE
-setup=$1 cc=$2 remote=$3
+# controls version 6, the theme libraries and the format list's icons. The
+# uninstaller's question is shown and answered No (UNINSTALL_REMOTE_EXE)
+# before it removes the installation silently.
+# Usage: planted_dll_test.sh SETUP_EXE C_COMPILER WIZARD_REMOTE_EXE UNINSTALL_REMOTE_EXE
+setup=$1 cc=$2 remote=$3 answers=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../lib/wine.sh"
 work=$(mktemp -d); trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT; cd "$work"
@@ -63,6 +65,14 @@ px_check "... loads none of them beyond Wine's start-up (${got:-none})" within "
 
 target=$WINEPREFIX/drive_c/PxDll
 plant "$target"
+(cd "$target" && wine 'C:\PxDll\px_uninstall.exe' </dev/null >/dev/null 2>&1) &
+asking=$!
+wine "$answers" box 'entfernen?' </dev/null >/dev/null 2>&1 && wine "$answers" answer no </dev/null >/dev/null 2>&1
+wait "$asking"; rc=$?
+px_check "px_uninstall.exe asks beside the planted DLLs, answered No: exit code 3" test "$rc" = 3
+got=$(loaded "$target")
+px_check "... loads none of them beyond Wine's start-up (${got:-none})" within "$got" "$at_start"
+rm -f "$target"/*.loaded
 (cd "$target" && px_wine 'C:\PxDll\px_uninstall.exe' /silent); rc=$?
 px_check "px_uninstall.exe /silent beside the planted DLLs: exit code 0" test "$rc" = 0
 got=$(loaded "$target")

@@ -17,6 +17,7 @@ add_test(NAME size.setup COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/bench/pe
 # not loaded (markers built by the test).
 px_add_wine_test(NAME planted_dlls COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/planted_dll_test.sh
                  $<TARGET_FILE:setup> ${CMAKE_C_COMPILER} ${PX_TEST_BINARY_DIR}/bin/wizard_remote.exe
+                 ${PX_TEST_BINARY_DIR}/bin/uninstall_remote.exe
                  RAW SHIPPED VERSIONS 10 GROUP planted_dlls)
 # Where their DLLs come from before their first instruction: known DLLs only
 # in the import tables, and the load configuration's DependentLoadFlags.
