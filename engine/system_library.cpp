@@ -12,10 +12,11 @@ constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 // Libraries that the system's own libraries load by name later, when the
 // first themed window or message box is drawn: the theme library, its
-// drawing helpers and the desktop window manager's interface. Loaded from the system folder first,
-// they are then found loaded by name. Where SetDefaultDllDirectories is
-// missing, or a loader leaves it out of delay-loaded imports (Wine does), a
-// by-name load would otherwise search the program's folder first.
+// drawing helpers and the desktop window manager's interface. Loaded from
+// the system folder first, they are then found loaded by name. Where
+// SetDefaultDllDirectories is missing, or a loader leaves it out of
+// delay-loaded imports (Wine does), a by-name load would otherwise search
+// the program's folder first.
 constexpr const wchar_t* kLoadedByNameLater[] = {L"uxtheme.dll", L"msimg32.dll", L"dwmapi.dll"};
 
 // comctl32 is no known DLL: loaded by name it is found through the activation
