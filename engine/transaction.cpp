@@ -380,9 +380,11 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
     header.key = installFolder;
     header.name = L"record";
     merged.push_back(header);
-    // Ids of the merged entries, in step with merged (the header has none).
-    std::vector<std::wstring> seen(1);
     const bool sameFolder = _wcsicmp(RecordInstallFolder(earlier).c_str(), installFolder.c_str()) == 0;
+    // Ids of the merged entries with a hash each, in step with merged (the
+    // header has none): thousands of entries are compared by number first.
+    std::vector<std::wstring> seen(1);
+    std::vector<uint32_t> hashes(1);
     auto add = [&](const RecordEntry& source, bool fromEarlier) {
         RecordEntry entry = source;
         switch (entry.kind) {
@@ -400,14 +402,16 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
         default:
             return;
         }
-        if (entry.kind == RecordEntry::FileCreated && fromEarlier && !sameFolder) return;
         std::wstring id(1, static_cast<wchar_t>(entry.kind));
         id += Upper(entry.key);
         if (entry.kind == RecordEntry::ValueSet) id += L"\n" + Upper(entry.name);
+        uint32_t hash = 2166136261u;
+        for (wchar_t c : id) hash = (hash ^ c) * 16777619u;
         size_t found = 0;
-        while (found < seen.size() && seen[found] != id) ++found;
+        while (found < seen.size() && (hashes[found] != hash || seen[found] != id)) ++found;
         if (found == seen.size()) {
             seen.push_back(id);
+            hashes.push_back(hash);
             merged.push_back(entry);
         } else if (entry.kind == RecordEntry::ValueSet) {
             merged[found].newType = entry.newType;
