@@ -753,11 +753,11 @@ bool Transaction::RemoveFolder(const std::wstring& folder) {
     return true;
 }
 
-bool Transaction::Commit(bool removeRecord) {
+bool Transaction::Commit(Record recordAction) {
     if (m_file == INVALID_HANDLE_VALUE) return false;
     const std::wstring folder = m_path.substr(0, m_path.rfind(L'\\') + 1);
     const std::wstring record = folder + kRecordName;
-    if (!removeRecord) {
+    if (recordAction == Record::Merge) {
         std::vector<RecordEntry> earlier;
         ReadRecordFile(record, earlier);
         std::wstring text;
@@ -783,7 +783,7 @@ bool Transaction::Commit(bool removeRecord) {
     Close();
     FinishCommitted(m_entries, folder);
     DeleteAnyFile(m_path);
-    if (removeRecord) {
+    if (recordAction == Record::Remove) {
         // The last installation is gone: so is the machine's folder for it.
         DeleteAnyFile(record);
         RemoveDirectoryW(folder.c_str());
@@ -823,7 +823,11 @@ bool RecoverInterruptedTransaction(EntryFilter filter, std::vector<std::wstring>
         ReplayBackwards(entries, true, filter, RecordInstallFolder(entries), failed);
         DeleteAnyFile(folder + kRecordName + kStagedSuffix);
     }
-    if (!failed.empty()) return false;
+    // An entry the filter refused was never replayed: it is reported, but
+    // it cannot keep the journal (and every later run) waiting.
+    for (const std::wstring& line : failed) {
+        if (line.compare(0, wcslen(kRefusedPrefix), kRefusedPrefix) != 0) return false;
+    }
     DeleteAnyFile(journal);
     return true;
 }

@@ -112,10 +112,12 @@ public:
     // A folder to remove after the commit, when it is empty by then.
     bool RemoveFolder(const std::wstring& folder);
 
+    // What the commit does with the machine's install record.
+    enum class Record { Merge, Keep, Remove };
     // Success: the install record takes this run's entries (merged with the
-    // earlier installation's, or removed when removeRecord), the commit
-    // entry reaches the disk, and the files kept aside go.
-    bool Commit(bool removeRecord = false);
+    // earlier installation's), stays as it is, or goes; the commit entry
+    // reaches the disk, and the files kept aside go.
+    bool Commit(Record record = Record::Merge);
     // Failure: this run's changes undone backwards. Returns every path or
     // key that could not be restored, with Windows' reason.
     std::vector<std::wstring> Rollback();

@@ -169,13 +169,13 @@ bool IsProductEntry(const RecordEntry& entry, const std::wstring& installFolder)
     case RecordEntry::KeyCreated:
         return IsProductKey(entry.key, std::wstring(), false) || IsAncestorOfProductKey(entry.key);
     case RecordEntry::FolderCreated:
-        // Undone by removing the folder only while it is empty: the install
-        // folder, its new parents and a new settings folder.
+    case RecordEntry::FolderRemoved:
+        // Undone by removing an empty folder, or by making an empty one
+        // again: the install folder, its new parents, a settings folder.
         return IsPlainPath(entry.key);
     case RecordEntry::FileCreated:
     case RecordEntry::FileReplaced:
     case RecordEntry::FileRemoved:
-    case RecordEntry::FolderRemoved:
         if (!IsPlainPath(entry.key)) return false;
         return IsInside(entry.key, installFolder) || IsLinkPlace(entry.key) || IsSettingsFile(entry.key);
     case RecordEntry::Header:

@@ -193,6 +193,11 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
             continue;
         }
         if (!transaction.RemoveFile(path)) report.Fail(DescribeFailure(path, transaction.Error()));
+        // An earlier file a setup could only set aside (it was running then).
+        if (GetFileAttributesW((path + kKeptAsideSuffix).c_str()) != INVALID_FILE_ATTRIBUTES &&
+            !transaction.RemoveFile(path + kKeptAsideSuffix)) {
+            report.Fail(DescribeFailure(path + kKeptAsideSuffix, transaction.Error()));
+        }
     }
     // A file in use (or any other failure) leaves the installation whole:
     // everything goes back, and the user can run the uninstaller again.
@@ -260,7 +265,10 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
             transaction.RemoveFolder(*created);
         }
     }
-    if (!transaction.Commit(ownsRegistration && recordIsOurs)) {
+    // Only the installation the record belongs to removes it; an uninstaller
+    // elsewhere leaves it exactly as it is.
+    if (!transaction.Commit(ownsRegistration && recordIsOurs ? Transaction::Record::Remove
+                                                              : Transaction::Record::Keep)) {
         report.Fail(DescribeFailure(transaction.FailedAt(), transaction.Error()));
         return result;
     }

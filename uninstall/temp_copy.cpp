@@ -63,9 +63,28 @@ std::wstring TempFolder() {
 
 // A folder under %TEMP% that did not exist before: one that did could hold
 // files someone prepared.
+// Copies that a cut uninstallation left behind (a killed process cannot
+// delete itself): their folder and the one file the uninstaller puts there
+// go; a copy still running stays, and so does a link of that name.
+void SweepEarlierCopies(const std::wstring& temp) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((temp + L"Pixolum-Deinstallation-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            const std::wstring folder = temp + found.cFileName;
+            DeleteFileW((folder + L"\\" + kCopyName).c_str());
+            RemoveDirectoryW(folder.c_str());
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 std::wstring CreateFreshFolder() {
     const std::wstring temp = TempFolder();
     if (temp.empty()) return temp;
+    SweepEarlierCopies(temp);
     const std::wstring stem = temp + L"Pixolum-Deinstallation-" + std::to_wstring(GetCurrentProcessId());
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::wstring folder = stem + L"-" + std::to_wstring(attempt);

@@ -63,7 +63,7 @@ TEST(RecordPolicy, TheProductsOwnEntriesPassAndEverythingElseIsRefused) {
         {Entry(RecordEntry::FileCreated, L"C:\\windows\\system32\\version.dll"), false},
         {Entry(RecordEntry::FileCreated, L"C:\\Pixolum\\..\\windows\\win.ini"), false},
         {Entry(RecordEntry::FileRemoved, L"C:\\Pixolum2\\pixo32.exe"), false},
-        {Entry(RecordEntry::FolderRemoved, L"C:\\windows\\help"), false},
+        {Entry(RecordEntry::FileRemoved, L"C:\\windows\\help\\index.htm"), false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsProductEntry(c.entry, folder), c.accepted)

@@ -173,7 +173,7 @@ TEST(Links, OnlyLinksIntoTheInstallFolderGo) {
     ASSERT_TRUE(transaction.Begin(folder, L"uninstall"));
     RemoveLinks(folder, {}, transaction, report);
     EXPECT_TRUE(report.Succeeded());
-    ASSERT_TRUE(transaction.Commit(true));
+    ASSERT_TRUE(transaction.Commit(Transaction::Record::Keep));
     EXPECT_FALSE(FileExists(userGroup));
     EXPECT_TRUE(FileExists(commonGroup + L"Mein Link.lnk"));
     EXPECT_FALSE(FileExists(commonGroup + L"Pixolum " PX_EXPECTED_VERSION L".lnk"));
