@@ -4,8 +4,8 @@ prefix, and cuts it off as a power cut would.
 
   cut.py watch PREFIX JOURNAL PID
       until the run ends: prints how long its journal lasted until the
-      commit entry, and the extraction and the registration (from their
-      stage entries to the next), in ms
+      commit entry, and its files and registration phases (from the stage
+      entry to the next), in ms
   cut.py cut PREFIX JOURNAL PID PHASE DELAY_MS
       while the run PID lasts: once the journal shows PHASE ("files",
       "registration", "commit", or "start": the journal exists), waits DELAY_MS and
@@ -14,7 +14,7 @@ prefix, and cuts it off as a power cut would.
   cut.py where JOURNAL
       what the journal left behind says: "none" (no journal), "committed"
       (a commit entry), else the last stage ("files", "settings",
-      "registration"), or "begun" for a journal without stage entries
+      "registration"), or "begun" before any
 
 The journal is UTF-16LE text, one entry a line; a stage line is
 "S <hex of the key> <hex of the stage name>", hex of UTF-16LE bytes.
@@ -35,27 +35,62 @@ def entries(journal):
     return data.decode('utf-16-le', 'replace').split('\r\n')
 
 
-def stages(lines):
+def stages(lines, context):
+    """The stages the lines begin, and "commit". The uninstaller's journal
+    names none: its first removed file begins "files", its first registry
+    entry "registration"."""
     found = []
     for line in lines:
-        if line.startswith('C'):
-            found.append('commit')
         fields = line.split(' ')
-        if len(fields) >= 3 and fields[0] == 'S':
-            try:
-                found.append(bytes.fromhex(fields[2]).decode('utf-16-le'))
-            except ValueError:
-                pass
+        try:
+            texts = [bytes.fromhex(f).decode('utf-16-le') if f != '-' else '' for f in fields[1:3]]
+        except ValueError:
+            continue
+        kind = fields[0]
+        if kind == 'H' and len(texts) == 2:
+            context['uninstall'] = texts[1] == 'uninstall'
+        elif kind == 'S' and len(texts) == 2:
+            found.append(texts[1])
+        elif kind == 'C':
+            found.append('commit')
+        elif context.get('uninstall') and kind == 'X' and 'files' not in context:
+            context['files'] = True
+            found.append('files')
+        elif context.get('uninstall') and kind in ('D', 'V', 'K') and 'registration' not in context:
+            context['registration'] = True
+            found.append('registration')
     return found
+
+
+class Journal:
+    """Reads what a running program appends to its journal, from where the
+    last look ended (the text is ASCII in UTF-16LE, so a line break lies at
+    an even offset)."""
+    def __init__(self, path):
+        self.path, self.offset, self.rest, self.found, self.context = path, 0, b'', [], {}
+
+    def look(self):
+        """The stages seen so far (with "commit"), or None without a journal."""
+        try:
+            with open(self.path, 'rb') as f:
+                f.seek(self.offset)
+                data = f.read()
+        except OSError:
+            return None
+        self.offset += len(data)
+        lines = (self.rest + data).split(b'\r\x00\n\x00')
+        self.rest = lines.pop()
+        self.found += stages([line.decode('utf-16-le', 'replace') for line in lines], self.context)
+        return self.found
 
 
 def where(journal):
     lines = entries(journal)
     if lines is None:
         return 'none'
-    if any(line.startswith('C') for line in lines):
+    found = stages(lines, {})
+    if 'commit' in found:
         return 'committed'
-    found = stages(lines)
     return found[-1] if found else 'begun'
 
 
@@ -111,11 +146,12 @@ def running(pid):
 
 
 def wait_for(journal, phase, deadline, run):
+    reader = Journal(journal)
     while time.monotonic() < deadline and running(run):
-        lines = entries(journal)
-        if lines is not None and (phase == 'start' or phase in stages(lines)):
+        found = reader.look()
+        if found is not None and (phase == 'start' or phase in found):
             return True
-        time.sleep(0.005)
+        time.sleep(0.003)
     return False
 
 
@@ -128,17 +164,18 @@ def main():
     deadline = time.monotonic() + 120
     if mode == 'watch':
         seen = {}
+        reader = Journal(journal)
         while time.monotonic() < deadline and running(run):
-            lines = entries(journal)
+            found = reader.look()
             now = time.monotonic()
-            if lines is None:
+            if found is None:
                 if 'start' in seen:
                     break
             else:
                 seen.setdefault('start', now)
-                for stage in stages(lines):
+                for stage in found:
                     seen.setdefault(stage, now)
-            time.sleep(0.01)
+            time.sleep(0.003)
         end = time.monotonic()
         start = seen.get('start', end)
         commit = seen.get('commit', end)
