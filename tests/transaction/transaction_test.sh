@@ -27,7 +27,7 @@
 setup=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../lib/wine.sh"
-work=$(mktemp -d); trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT; cd "$work"
+work=$(mktemp -d); trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT; cd "$work" || exit 1
 seed=${PX_CUT_SEED:-19}
 RANDOM=$seed
 began=$(date +%s)
@@ -44,7 +44,7 @@ else
 fi
 target=$(px_unix_path "$folder")
 other='C:\Apps\Pixolum'
-user_dir=$(ls -d "$drive_c"/users/*/ | grep -v Public | head -n1)
+for user_dir in "$drive_c"/users/*/; do [ "$user_dir" != "$drive_c/users/Public/" ] && break; done
 ini=${user_dir}AppData/Roaming/Pixolum/pixo32.ini
 programs="${user_dir}AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 options=(/silent /group=1 /desktop=1 /assoc=1)
@@ -69,11 +69,13 @@ nothing_left_over() {
   local l; l=$(leftovers); [ -z "$l" ] && return 0
   echo "$l" | head -n 5; echo "$l" | while read -r f; do rm -f "$f"; done; false
 }
-whole() {  # whole ARCHIVE [FOLDER]: every file byte for byte, and the uninstall entry names it
-  local dir=${2:-$target} location=${3:-$folder}
-  /usr/bin/python3 "$here/../e2e/compare_tree.py" "$work/$1" "$dir" | grep -v '^compared' | head -n 5
-  /usr/bin/python3 "$here/../e2e/compare_tree.py" "$work/$1" "$dir" >/dev/null &&
-    [ -n "$(px_reg_value "$uninstall_key" DisplayName)" ] && [ -n "$(px_reg_value "$uninstall_key" DisplayVersion)" ] &&
+# whole ARCHIVE [UNIX_FOLDER WINDOWS_FOLDER]: every file byte for byte with
+# its date, and the uninstall entry names the folder.
+whole() {
+  local dir=${2:-$target} location=${3:-$folder} report
+  report=$(/usr/bin/python3 "$here/../e2e/compare_tree.py" "$work/$1" "$dir") ||
+    { grep -v '^compared' <<<"$report" | head -n 5; return 1; }
+  [ -n "$(px_reg_value "$uninstall_key" DisplayName)" ] && [ -n "$(px_reg_value "$uninstall_key" DisplayVersion)" ] &&
     [ "$(px_reg_value "$uninstall_key" InstallLocation)" = "$location\\" ]
 }
 whole_with_settings() { whole "$1" && marker_kept; }
@@ -92,15 +94,15 @@ marker_kept() { [ -f "$ini" ] && iconv -f UTF-16 -t UTF-8 "$ini" | tr -d '\r' | 
 uninstall() { px_wine "$1\\px_uninstall.exe" /silent /removesettings >/dev/null; }
 installed_or_none() { [ -n "$(px_reg_value "$uninstall_key" DisplayName)" ] && uninstall "$folder"; true; }
 
-# watch PROGRAM ARGS...: an uncut run; sets rc, and how long its journal
-# lasted and its extraction and registration did (ms).
+# watch PROGRAM ARGS...: an uncut run; sets rc, and how long its files and
+# registration phases lasted (files_ms, registration_ms).
 watch() {
   settle
   wine "$@" </dev/null >/dev/null 2>&1 & local pid=$!
   local lengths
   lengths=$(/usr/bin/python3 "$here/cut.py" watch "$WINEPREFIX" "$journal" "$pid")
   wait "$pid"; rc=$?
-  read -r total_ms files_ms registration_ms <<<"$lengths"
+  read -r _ files_ms registration_ms <<<"$lengths"
 }
 
 # cut PHASE WINDOW_MS FROM TO RESTORE PROGRAM ARGS...: runs the program and
@@ -110,8 +112,8 @@ watch() {
 # it back.
 cut() {
   local phase=$1 window=$2 from=$3 to=$4 restore=$5; shift 5
-  local attempt delay result where
-  for attempt in 1 2 3 4 5 6 7 8; do
+  local delay result where
+  for _ in 1 2 3 4 5 6 7 8; do
     settle
     delay=$(( window * (from + RANDOM % (to - from)) / 100 ))
     ( exec wine "$@" </dev/null >/dev/null 2>&1 ) & local pid=$!
@@ -157,7 +159,7 @@ race() {  # race A -- B: both started together; rc_a, rc_b and which ended last
 race "$work/setup_v1.exe" "${options[@]}" -- "$work/setup_v1.exe" "${options[@]}"
 echo "     two setups: exit codes $rc_a and $rc_b ($(( $(date +%s) - t )) s)"
 if [ "$rc_a" = 0 ] || [ "$rc_b" = 0 ]; then
-  px_check "two setups at once: one exit code 0, the installation whole" whole v1.zip
+  px_check "two setups at once: an exit code 0, the installation whole" whole v1.zip
 else
   px_check "two setups at once: both exit code 1, nothing installed" none
 fi
@@ -189,7 +191,7 @@ px_check "a fresh installation: exit code 0, whole (extraction ${files_ms} ms, r
 record=$(dirname "$journal")/px_install.rec
 add_marker
 sizes=() codes=()
-for update in 1 2 3 4; do
+for _ in 1 2 3 4; do
   watch "$work/setup_v2.exe" "${options[@]}"
   codes+=("$rc") sizes+=("$(stat -c %s "$record")")
 done
@@ -250,7 +252,7 @@ done
 # --- 6. the uninstaller cut while it removes files and its registration
 for part in "files $uninstall_files" "registration $uninstall_registration"; do
   cut $part 5 90 rerun_v1 "$target/px_uninstall.exe" /silent /removesettings; cut_rc=$?
-  px_check "the uninstaller cut (${figures[-1]} ms)" test $cut_rc = 0
+  px_check "the uninstaller cut during ${part%% *} (${figures[-1]} ms)" test $cut_rc = 0
   px_check "... its program is still there to run again" test -e "$target/px_uninstall.exe"
   uninstall "$folder"; rc=$?
   px_check "... run again: exit code 0" test "$rc" = 0
@@ -280,7 +282,7 @@ px_check "... its files are gone" test ! -e "$target/pixo32.exe"
 px_check "... the new installation whole, its uninstall entry with name, version and folder" \
   whole v2.zip "$(px_unix_path "$other")" "$other"
 rel=${target#$drive_c/}
-px_check "... the registry as it was, nothing else changed" same_as moved "^file gone:  $rel[/ ]"
+px_check "... the registry as it was, nothing else changed" same_as moved "^file gone:  ${rel}[/ ]"
 px_wine "$other\\px_uninstall.exe" /silent /removesettings >/dev/null; rc=$?
 px_check "the new installation's uninstaller: exit code 0" test "$rc" = 0
 # The first folder keeps the settings its uninstaller was not asked to remove.
