@@ -445,7 +445,7 @@ bool IsJournalKind(wchar_t kind) {
 
 // --- the protected folder
 
-std::wstring TransactionFolder() {
+std::wstring TransactionFolder(bool create) {
     wchar_t common[MAX_PATH] = {};
     ItemIdList pidl;
     if (FAILED(lazy::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, pidl.Put())) ||
@@ -455,6 +455,12 @@ std::wstring TransactionFolder() {
     std::wstring folder(common);
     if (folder.back() != L'\\') folder += L'\\';
     folder += kFolderName;
+    if (!create) {
+        const DWORD attributes = GetFileAttributesW(folder.c_str());
+        const bool usable = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        return usable ? folder + L"\\" : std::wstring();
+    }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdminOnly, SDDL_REVISION_1,
                                                               &descriptor, nullptr)) {
@@ -510,7 +516,7 @@ void Transaction::Close() {
 
 bool Transaction::Begin(const std::wstring& installFolder, const wchar_t* operation) {
     m_installFolder = installFolder;
-    const std::wstring folder = TransactionFolder();
+    const std::wstring folder = TransactionFolder(true);
     if (folder.empty()) {
         NoteFailure(L"%ProgramData%\\Pixolum Setup", ERROR_CANT_ACCESS_FILE);
         return false;

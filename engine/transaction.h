@@ -49,9 +49,9 @@ struct RecordEntry {
 using EntryFilter = bool (*)(const RecordEntry& entry, const std::wstring& installFolder);
 
 // The machine's folder of the journal and the install record, ending in a
-// backslash: created with access for administrators and the system only;
-// empty when it cannot be had (or is a link somewhere else).
-std::wstring TransactionFolder();
+// backslash: created (when create) with access for administrators and the
+// system only; empty when it cannot be had (or is a link somewhere else).
+std::wstring TransactionFolder(bool create = false);
 std::wstring InstallRecordPath();
 
 // One setup or uninstaller at a time on the machine.
