@@ -108,6 +108,30 @@ TEST_F(Wizard, EveryPageKeepsTheTitleShowsTextsWholeAndUsesEachMnemonicOnce) {
     EXPECT_EQ(Text(m_sheet), kTitle) << "after going back";
 }
 
+TEST_F(Wizard, PagesFitTheScreensDpiWithTheLogoFillingItsSlot) {
+    Start();
+    ExpectLaidOutForTheDpi(0, true);
+    for (int page = 1; page <= 3; ++page) {
+        Next(page);
+        ExpectLaidOutForTheDpi(page, page == 3);
+    }
+}
+
+TEST_F(Wizard, TabIntoTheFormatListThenSpaceTicksItsFirstRow) {
+    Start();
+    Next(1);
+    Next(2);
+    HWND page = Page();
+    HWND list = GetDlgItem(page, 1579);
+    ClickItem(page, 3311);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(list) != FALSE; }));
+    ASSERT_TRUE(TypeKeys(m_sheet, "shift+Tab")) << "no key server";
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(m_sheet) == list; })) << "Shift+Tab missed the list";
+    ASSERT_TRUE(TypeKeys(m_sheet, "space"));
+    EXPECT_TRUE(WaitUntil([&] { return ListStateImage(list, 0) == 2; })) << "row 0 not ticked";
+    EXPECT_EQ(ListStateImage(list, 1), 1u);
+}
+
 TEST_F(Wizard, KeysDoWhatTheirLettersSay) {
     Start();
     HWND page = Page();

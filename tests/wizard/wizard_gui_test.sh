@@ -14,6 +14,9 @@ WINEPREFIX=$prefix wineserver -k 2>/dev/null
 source "$(dirname "$0")/dialog_font.sh"
 source "$(dirname "$0")/keys.sh"
 WINEPREFIX=$prefix px_dialog_font
+# PX_DPI: the screen's DPI for this run (the prefix keeps 96 otherwise).
+source "$(dirname "$0")/screen_dpi.sh"
+WINEPREFIX=$prefix px_screen_dpi "${PX_DPI:-96}"
 px_key_server
 "$PX_WINE_RUN" "$driver" --gtest_brief=1 "${@:3}" "$setup"
 rc=$?

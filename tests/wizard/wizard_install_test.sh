@@ -95,8 +95,19 @@ else
   px_check "the wizard test wrote the equivalent command line" false
 fi
 
-# --- 2. the pages' other scenarios, in the prefix the installation left
+# --- 2. the pages' other scenarios, in the prefix the installation left,
+# at the screen DPI PX_SCENARIO_DPI names (default: as the prefix has it);
+# PX_LONG_PAYLOAD_MB makes the archive of the long installation's scenario
+# (made from PX_SHIPPED_PAYLOAD) that large.
 t=$(date +%s)
+if [ -n "${PX_LONG_PAYLOAD_MB:-}" ]; then
+  /usr/bin/python3 "$here/make_long_payload.py" "$PX_SHIPPED_PAYLOAD" "$work/long.zip" "$PX_LONG_PAYLOAD_MB"
+  export PX_LONG_PAYLOAD=$(winpath "$work/long.zip")
+fi
+if [ -n "${PX_SCENARIO_DPI:-}" ]; then
+  source "$here/screen_dpi.sh"
+  px_screen_dpi "$PX_SCENARIO_DPI"
+fi
 px_wine "$test_exe" --gtest_brief=1 --gtest_filter="${PX_SCENARIOS:--*FullInstallation*}" "$setup" "$viewer"; rc=$?
 px_check "the association, ready and finish pages$(elapsed "$t")" test "$rc" = 0
 px_done

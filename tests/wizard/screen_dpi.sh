@@ -1,0 +1,8 @@
+# Sets the DPI of the Wine prefix $WINEPREFIX's screen (Wine's LogPixels, in
+# both places Wine versions read it); programs started afterwards see it.
+# Source it, then call px_screen_dpi DPI.
+px_screen_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+  wineserver -w
+}
