@@ -4,5 +4,7 @@
 px_screen_dpi() {
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
   wine reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
-  wineserver -w
+  # A helper of the prefix that hangs must not hold the run (the server
+  # saves the registry when it is ended).
+  timeout 120 wineserver -w || wineserver -k
 }
