@@ -1,5 +1,7 @@
 #include "page_scaling.h"
 
+#include <cstdlib>
+
 #include "resource.h"
 
 namespace {
@@ -25,7 +27,6 @@ private:
 
 // Draws source (w x h) into a new screen-compatible bitmap of width x height.
 HBITMAP Stretched(HDC screen, HBITMAP source, int w, int h, int width, int height, int mode) {
-    if (width <= 0 || height <= 0) return nullptr;
     HBITMAP result = CreateCompatibleBitmap(screen, width, height);
     if (!result) return nullptr;
     BitmapDc from(screen, source);
@@ -33,7 +34,6 @@ HBITMAP Stretched(HDC screen, HBITMAP source, int w, int h, int width, int heigh
     BOOL drawn = FALSE;
     if (from.Get() && to.Get()) {
         SetStretchBltMode(to.Get(), mode);
-        SetBrushOrgEx(to.Get(), 0, 0, nullptr);  // HALFTONE needs it after the mode
         drawn = StretchBlt(to.Get(), 0, 0, width, height, from.Get(), 0, 0, w, h, SRCCOPY);
     }
     if (!drawn) {
@@ -53,10 +53,15 @@ HBITMAP MakeLogoBitmap(HINSTANCE resources, int width, int height) {
     GetObjectW(source, sizeof(header), &header);
     const int w = header.bmWidth;
     const int h = header.bmHeight;
-    // The smallest whole factor that reaches the slot in both directions; at
-    // 192 DPI the second step copies pixel for pixel.
+    // The smallest whole factor that reaches the slot in both directions, a
+    // pixel short allowed (dialog units are rounded). A slot that close to
+    // the multiple takes the multiple itself: pixel art stays unsmoothed.
     int factor = 1;
-    while (factor < 8 && (w * factor < width || h * factor < height)) ++factor;
+    while (factor < 8 && (w * factor < width - 1 || h * factor < height - 1)) ++factor;
+    if (std::abs(w * factor - width) <= 1 && std::abs(h * factor - height) <= 1) {
+        width = w * factor;
+        height = h * factor;
+    }
     HBITMAP result = nullptr;
     HDC screen = GetDC(nullptr);
     if (HBITMAP repeated = Stretched(screen, source, w, h, w * factor, h * factor, COLORONCOLOR)) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gui_driver.h"
@@ -109,6 +110,9 @@ protected:
         GetWindowRect(found, &r);
         const int wantW = 59 * (bounds.right - bounds.left) / 300;
         const int wantH = 19 * (bounds.bottom - bounds.top) / 222;
+        std::printf("page %d at %d DPI: %ld x %ld pixels, logo %ld x %ld\n", pageIndex, ScreenDpi(),
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, r.right - r.left,
+                    r.bottom - r.top);
         EXPECT_NEAR(r.right - r.left, wantW, 2);
         EXPECT_NEAR(r.bottom - r.top, wantH, 2);
         COLORREF seen = CLR_INVALID;
