@@ -56,6 +56,7 @@
 #define IDC_INI_PROGRAM_FOLDER  1038
 #define IDC_INI_APPDATA         1039
 #define IDC_STATUS_TEXT         1044
+#define IDC_INSTALL_PROGRESS    1046
 
 // Finish page (110)
 #define IDC_FINISHED_HEADING    1015

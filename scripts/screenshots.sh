@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
 # Pictures of every wizard page, taken under Xvfb, for a look by eye.
-# Usage: scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]
+# Usage: scripts/screenshots.sh [--dpi=N] [BUILD_DIR] [OUT_DIR]
+#   --dpi=N    the screen's DPI (Wine's LogPixels; default 96): 120, 144 and
+#              192 show the wizard as on a screen scaled to 125, 150 and 200 %
 #   BUILD_DIR  the build folder (default: build); it runs the 64-bit twin of
 #              the setup from its test build, as the tests do
 #   OUT_DIR    where the PNG files go (default: /tmp/pixolum-screenshots);
 #              must lie outside the source tree
 set -uo pipefail
+dpi=96
+case "${1:-}" in
+  --dpi=*) dpi=${1#--dpi=}; shift ;;
+esac
+case "$dpi" in
+  ''|*[!0-9]*) echo "screenshots: --dpi takes a number" >&2; exit 2 ;;
+esac
 if [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
   export PX_XVFB_WRAPPED=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  # A screen large enough for the wizard at twice the usual DPI.
+  screen=1024x768x24
+  [ "$dpi" -gt 96 ] && screen=2048x1536x24
+  exec xvfb-run -a -s "-screen 0 $screen" "$0" --dpi="$dpi" "$@"
 fi
 src=$(cd "$(dirname "$0")/.." && pwd)
 PATH="$src/scripts/wine-bin:$PATH"
@@ -34,6 +46,8 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/d
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 source "$src/tests/wizard/dialog_font.sh"
 px_dialog_font
+source "$src/tests/wizard/screen_dpi.sh"
+px_screen_dpi "$dpi"
 
 # The FAQ page must never reach the host's browser: no browser for web pages.
 for scheme in http https; do

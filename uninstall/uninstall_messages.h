@@ -9,7 +9,7 @@ namespace uninstall_text {
 
 constexpr const wchar_t* kCaption = L"Pixolum 32-bit Deinstallation";
 constexpr const wchar_t* kViewerRunning =
-    L"Warnung: Pixolum läuft!\nBeenden Sie bitte Pixolum bevor Sie mit der Deinstallation fortsetzen!";
+    L"Warnung: Pixolum läuft!\nBeenden Sie bitte Pixolum, bevor Sie mit der Deinstallation fortfahren!";
 constexpr const wchar_t* kSettingsQuestion =
     L"Sollen auch Ihre persönlichen Einstellungen (pixo32.ini) gelöscht werden?\n\n"
     L"Wählen Sie \"Nein\", wenn Sie Pixolum später wieder installieren möchten.";

@@ -71,6 +71,13 @@ void BuildFormatList(HWND list) {
         SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row),
                      reinterpret_cast<LPARAM>(&name));
     }
+
+    // The first row carries the focus, so that Space ticks it as soon as
+    // the list is tabbed into; nothing is selected.
+    LVITEMW focus = {};
+    focus.stateMask = LVIS_FOCUSED;
+    focus.state = LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
 }
 
 void SetFormatRowChecks(HWND list, int first, int end, bool checked) {

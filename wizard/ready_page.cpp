@@ -1,5 +1,6 @@
 // The ready page (index 3): settings folder and the installation run.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -16,7 +17,55 @@
 
 namespace {
 
-// The settings folder of the "application data" choice; the driver expands it.
+constexpr int kProgressEnd = 1000;  // the driver's per mille
+
+// One installation run off the window's thread; lives on the stack of the
+// ready page's Next handling, which waits for the thread to end.
+struct InstallJob {
+    InstallOptions options;
+    wchar_t targetFolder[kLongChars];
+    wchar_t iniFolder[kLongChars];
+    HWND page = nullptr;
+    HWND bar = nullptr;
+    int installed = 0;
+};
+
+DWORD WINAPI InstallThread(void* parameter) {
+    auto* job = static_cast<InstallJob*>(parameter);
+    job->installed = RunInstallation(job->options);
+    return 0;
+}
+
+// Posted, not sent: the installing thread never waits for a repaint.
+void ShowInstallProgress(void* context, int perMille) {
+    PostMessageW(static_cast<InstallJob*>(context)->bar, PBM_SETPOS,
+                 static_cast<WPARAM>(perMille), 0);
+}
+
+int AskOnWindowThread(void* context, const wchar_t* text, unsigned style) {
+    return static_cast<int>(SendMessageW(static_cast<InstallJob*>(context)->page, WM_PX_ASK,
+                                         style, reinterpret_cast<LPARAM>(text)));
+}
+
+// Dispatches this thread's messages until thread has ended. A quit request
+// met meanwhile is passed on to the loop that runs the sheet.
+void PumpMessagesUntil(HANDLE thread) {
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+}
 
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -92,6 +141,14 @@ void CWizPropertyPage::EnableWizardButtons(BOOL enable) {
     EnableWindow(GetDlgItem(sheet, IDCANCEL), enable);
 }
 
+bool CWizPropertyPage::OnAskFromInstallation(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // The installing thread waits in SendMessage: the box belongs to the
+    // sheet, as when the installation ran on this thread.
+    result = MessageBoxW(GetSheetWindow(), reinterpret_cast<const wchar_t*>(lParam),
+                         m_pSheet->m_szTitle, static_cast<UINT>(wParam));
+    return true;
+}
+
 LRESULT CWizPropertyPage::RunInstallationStep() {
     // The viewer's files cannot be replaced while it runs: nothing is read,
     // disabled or installed, the user may close it and press Next again.
@@ -101,21 +158,37 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
         return -1;
     }
 
-    wchar_t targetFolder[kLongChars];
-    wchar_t iniFolder[kLongChars];
-    InstallOptions options;
-    ReadInstallOptions(options, targetFolder, iniFolder);
+    InstallJob job;
+    ReadInstallOptions(job.options, job.targetFolder, job.iniFolder);
+    job.page = m_hWnd;
+    job.bar = GetDlgItem(m_hWnd, IDC_INSTALL_PROGRESS);
+    job.options.uiContext = &job;
+    job.options.progress = ShowInstallProgress;
+    job.options.ask = AskOnWindowThread;
 
-    // The installation holds this thread until it ends: the status line shown
-    // now is what the user sees meanwhile. Once it ends there is nothing to
-    // wait for, whatever the outcome.
     HWND status = GetDlgItem(m_hWnd, IDC_STATUS_TEXT);
+    SendMessageW(job.bar, PBM_SETRANGE32, 0, kProgressEnd);
+    SendMessageW(job.bar, PBM_SETPOS, 0, 0);
     ShowWindow(status, SW_SHOW);
-    UpdateWindow(status);
-
+    ShowWindow(job.bar, SW_SHOW);
     EnableWizardButtons(FALSE);
-    const int installed = RunInstallation(options);
+    m_pSheet->SetInstalling(true);
+
+    // The installation runs on a thread of its own while this one keeps the
+    // window painted and movable; its questions come back here through
+    // OnAskFromInstallation, one at a time and in the driver's order.
+    int installed = 0;
+    if (HANDLE thread = CreateThread(nullptr, 0, InstallThread, &job, 0, nullptr)) {
+        PumpMessagesUntil(thread);
+        CloseHandle(thread);
+        installed = job.installed;
+    } else {
+        installed = RunInstallation(job.options);
+    }
+
+    m_pSheet->SetInstalling(false);
     ShowWindow(status, SW_HIDE);
+    ShowWindow(job.bar, SW_HIDE);
     EnableWizardButtons(TRUE);
 
     // A failed installation was reported by the driver; the user starts over

@@ -15,6 +15,7 @@ const MessageMapEntry CWizPropertyPage::s_messageEntries[] = {
     {WM_COMMAND, BN_CLICKED, IDC_CHECK_ALL, Handler<&CWizPropertyPage::OnCheckAllFormats>},
     {WM_COMMAND, BN_CLICKED, IDC_CHECK_NONE, Handler<&CWizPropertyPage::OnCheckNoFormats>},
     {WM_COMMAND, BN_CLICKED, IDC_PICTURES_ONLY, Handler<&CWizPropertyPage::OnPictureFormatsOnly>},
+    {WM_PX_ASK, 0, 0, Handler<&CWizPropertyPage::OnAskFromInstallation>},
 };
 const MessageMap CWizPropertyPage::s_messageMap = MakeMessageMap(nullptr, s_messageEntries);
 
@@ -49,6 +50,7 @@ void CWizPropertyPage::DoDataExchange(CDataExchange* pDX) {
 }
 
 BOOL CWizPropertyPage::OnSetActive() {
+    m_pSheet->ShowLogo(m_hWnd);
     switch (ActiveIndex()) {
     case kWelcomePage:
         ActivateWelcome();

@@ -9,6 +9,10 @@
 
 class CWizPropertySheet;
 
+// The installing thread's message box request to the ready page: wParam the
+// style, lParam the text; the answer is the button pressed.
+constexpr UINT WM_PX_ASK = WM_APP + 1;
+
 // Page indexes: positions in the sheet.
 enum WizardPageIndex : int {
     kWelcomePage = 0,
@@ -71,6 +75,8 @@ private:
     // Fills options from the controls of every page; the buffers belong to the caller.
     void ReadInstallOptions(InstallOptions& options, wchar_t* targetFolder, wchar_t* iniFolder);
     void EnableWizardButtons(BOOL enable);
+    // A message box the installing thread asks for (WM_PX_ASK).
+    bool OnAskFromInstallation(WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Finish page (finish_page.cpp)
     void ActivateFinished();

@@ -23,6 +23,11 @@ public:
     // Brings a viewer window (class "Pixolum") to the front once it exists,
     // trying five times half a second apart; FALSE when none appeared.
     BOOL BringViewerToFront();
+    // While an installation runs the wizard cannot be left: the close box
+    // is greyed, Alt+F4 and Cancel commands are ignored.
+    void SetInstalling(bool installing);
+    // Puts the logo, drawn for the screen's DPI, into the page's logo slot.
+    void ShowLogo(HWND page);
 
     CFont m_fontHeading;                 // the pages' heading font, owned
     HWND m_hwndFormatList = nullptr;     // association list once that page was shown
@@ -30,6 +35,7 @@ public:
     CXColorStatic m_statusText;          // ready page, control 1044
     wchar_t m_szTitle[kPathChars] = {};  // window title and every message box's caption
     wchar_t m_szInstalledFolder[kPathChars] = {};  // where the last installation put the files
+    int m_nDpi = 96;                     // the DPI the sheet is laid out for
 
 protected:
     const MessageMap* GetMessageMap() const override;
@@ -39,6 +45,9 @@ protected:
 private:
     bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnSetText(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnDpiChanged(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The sheet's and the pages' controls at dpi, from m_nDpi.
+    void RelayOut(int dpi);
     // "Installation beenden?" with No as the default; true for Yes.
     bool ConfirmLeave();
     void RunFinishActions();
@@ -50,6 +59,13 @@ private:
     // which may turn it into a Cancel command: no second question then, and
     // on the finish page no finish actions.
     bool m_bLeaveConfirmed = false;
+    bool m_bInstalling = false;
+
+    CGdiObject<HBITMAP> m_bmpLogo;       // the logo at m_logoSize, shown by three pages
+    SIZE m_logoSize = {};
+    // The controls' fonts made again for another DPI (dialog and button fonts).
+    static constexpr int kScaledFonts = 4;
+    CFont m_scaledFonts[kScaledFonts];
 };
 
 extern CWizPropertySheet g_wizardSheet;

@@ -17,6 +17,6 @@ foreach(v 10 xp)
                    COMMAND ${PROJECT_SOURCE_DIR}/tests/release_check/release_wizard_test.sh
                            $<TARGET_FILE:setup> ${bin}/wizard_gui_test.exe
                            ${bin}/wizard_install_gui_test.exe ${bin}/viewer_window.exe
-                           ${bin}/link_report.exe
+                           ${bin}/link_report.exe ${PX_PAYLOAD_ZIP}
                    RAW GUI SHIPPED VERSIONS ${v} GROUP release_wizard TIMEOUT 900)
 endforeach()

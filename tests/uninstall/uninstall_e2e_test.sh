@@ -109,7 +109,7 @@ px_check "viewer running: exit code 2" test "$rc" = 2
 px_check "viewer running: the warning in the log" \
   grep -q "$(latin1 ': Warnung: Pixolum läuft!')"$'\r'"\$" Pixolum_Install.log
 px_check "viewer running: its second line" \
-  grep -q "^$(latin1 'Beenden Sie bitte Pixolum bevor Sie mit der Deinstallation fortsetzen!')"$'\r'"\$" Pixolum_Install.log
+  grep -q "^$(latin1 'Beenden Sie bitte Pixolum, bevor Sie mit der Deinstallation fortfahren!')"$'\r'"\$" Pixolum_Install.log
 px_check "viewer running: nothing removed" \
   bash -c '[ -f "$1/pixo32.exe" ] && [ -f "$2/Pixolum $PX_VERSION.lnk" ] && has_key "$3"' _ "$target" "$group" "$uninstall_key"
 wine cmd /c taskkill /f /im "$(basename "$viewer")" </dev/null >/dev/null 2>&1

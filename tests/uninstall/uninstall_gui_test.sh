@@ -66,7 +66,7 @@ for _ in $(seq 1 100); do [ -f ready.flag ] && break; sleep 0.1; done
 start_from_link
 seen=$(box Warnung 1-viewer-running)
 px_check "viewer running: the warning with OK" grep -q '^default=ok' <<<"$seen"
-px_check "viewer running: its text" grep -q 'Deinstallation fortsetzen' <<<"$seen"
+px_check "viewer running: its text" grep -q 'Pixolum, bevor Sie mit der Deinstallation fortfahren!' <<<"$seen"
 answer ok
 caller_result
 px_check "viewer running: exit code 2, nothing removed ($result)" test "$result" = "exit=2 folder=present"

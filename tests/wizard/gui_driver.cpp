@@ -425,6 +425,19 @@ bool TypeKeys(HWND window, const std::string& keys) {
     return WaitUntil([&] { return GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
+namespace {
+
+// The drivers see the setup's windows in the screen's own pixels, as the
+// setup (DPI-aware by its manifest) lays them out; Windows XP has no such call.
+[[maybe_unused]] const bool g_dpiAware = [] {
+    using SetAwareFn = BOOL(WINAPI*)();
+    auto setAware = reinterpret_cast<SetAwareFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")));
+    return setAware && setAware();
+}();
+
+}  // namespace
+
 int ScreenDpi() {
     int dpi = 96;
     if (HDC screen = GetDC(nullptr)) {

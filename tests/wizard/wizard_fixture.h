@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "gui_driver.h"
@@ -81,6 +82,47 @@ protected:
                                   << m.needed.cy << " px, has " << m.room.cx << " x "
                                   << m.room.cy << ": " << testing::PrintToString(m.text);
         }
+    }
+
+    // At the screen's DPI: every control of the page lies inside the page,
+    // and a logo fills its slot of 59 x 19 of the page's 300 x 222 dialog
+    // units with its own pixels (blue to the slot's lower right corner).
+    void ExpectLaidOutForTheDpi(int pageIndex, bool logo) {
+        SCOPED_TRACE(testing::Message() << "page " << pageIndex << " at " << ScreenDpi() << " DPI");
+        HWND page = Page();
+        RECT bounds = {};
+        GetWindowRect(page, &bounds);
+        HWND found = nullptr;
+        for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT r = {};
+            GetWindowRect(child, &r);
+            EXPECT_TRUE(r.left >= bounds.left && r.top >= bounds.top && r.right <= bounds.right &&
+                        r.bottom <= bounds.bottom)
+                << "control " << GetDlgCtrlID(child) << " (" << r.left - bounds.left << ", "
+                << r.top - bounds.top << ")-(" << r.right - bounds.left << ", "
+                << r.bottom - bounds.top << ") passes the page's " << bounds.right - bounds.left
+                << " x " << bounds.bottom - bounds.top;
+            if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) found = child;
+        }
+        if (!logo) return;
+        ASSERT_NE(found, nullptr) << "no logo";
+        RECT r = {};
+        GetWindowRect(found, &r);
+        const int wantW = 59 * (bounds.right - bounds.left) / 300;
+        const int wantH = 19 * (bounds.bottom - bounds.top) / 222;
+        std::printf("page %d at %d DPI: %ld x %ld pixels, logo %ld x %ld\n", pageIndex, ScreenDpi(),
+                    bounds.right - bounds.left, bounds.bottom - bounds.top, r.right - r.left,
+                    r.bottom - r.top);
+        EXPECT_NEAR(r.right - r.left, wantW, 2);
+        EXPECT_NEAR(r.bottom - r.top, wantH, 2);
+        COLORREF seen = CLR_INVALID;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                seen = ScreenPixel(r.left + wantW - 3, r.top + wantH - 3);
+                return seen != CLR_INVALID && GetBValue(seen) >= 250 && GetRValue(seen) <= 215;
+            },
+            3000))
+            << "the logo's corner shows " << std::hex << seen;
     }
 
     // The lower-case letters after single ampersands of a label.

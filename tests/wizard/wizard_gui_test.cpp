@@ -108,6 +108,49 @@ TEST_F(Wizard, EveryPageKeepsTheTitleShowsTextsWholeAndUsesEachMnemonicOnce) {
     EXPECT_EQ(Text(m_sheet), kTitle) << "after going back";
 }
 
+TEST_F(Wizard, PagesFitTheScreensDpiWithTheLogoFillingItsSlot) {
+    Start();
+    ExpectLaidOutForTheDpi(0, true);
+    for (int page = 1; page <= 3; ++page) {
+        Next(page);
+        ExpectLaidOutForTheDpi(page, page == 3);
+    }
+}
+
+TEST_F(Wizard, AMoveToAScreenOfTwiceTheDpiLaysThePageOutAgain) {
+    Start();
+    RECT before = {};
+    GetWindowRect(Page(), &before);
+    const int dpi = 2 * ScreenDpi();
+    // Windows sends it with the suggested window rectangle; without one the
+    // sheet stays where it is.
+    SendMessageW(m_sheet, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), 0);
+    RECT after = {};
+    GetWindowRect(Page(), &after);
+    EXPECT_NEAR(after.right - after.left, 2 * (before.right - before.left), 2);
+    EXPECT_NEAR(after.bottom - after.top, 2 * (before.bottom - before.top), 2);
+    ExpectLaidOutForTheDpi(0, true);
+}
+
+TEST_F(Wizard, TabIntoTheFormatListThenSpaceTicksItsFirstRow) {
+    Start();
+    Next(1);
+    Next(2);
+    HWND page = Page();
+    HWND list = GetDlgItem(page, 1579);
+    ClickItem(page, 3311);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(list) != FALSE; }));
+    // Backwards from the switch: past "Für alle User (XP)" where it shows.
+    for (int press = 0; press < 3 && FocusOf(m_sheet) != list; ++press) {
+        ASSERT_TRUE(TypeKeys(m_sheet, "shift+Tab")) << "no key server";
+        WaitUntil([&] { return FocusOf(m_sheet) == list; }, 1000);
+    }
+    ASSERT_EQ(FocusOf(m_sheet), list) << "Shift+Tab never reached the list";
+    ASSERT_TRUE(TypeKeys(m_sheet, "space"));
+    EXPECT_TRUE(WaitUntil([&] { return ListStateImage(list, 0) == 2; })) << "row 0 not ticked";
+    EXPECT_EQ(ListStateImage(list, 1), 1u);
+}
+
 TEST_F(Wizard, KeysDoWhatTheirLettersSay) {
     Start();
     HWND page = Page();

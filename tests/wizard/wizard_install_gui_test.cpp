@@ -12,7 +12,9 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,40 @@ bool IsXp() { return WinVer() == L"xp"; }
 bool IsWin11() { return WinVer() == L"11"; }
 
 bool IsVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+
+// The button as drawn on the screen: its label in the greyed (shadow) colour
+// and no pixel of it in the normal text colour.
+bool ButtonShowsGreyText(HWND button) {
+    RECT r = {};
+    GetWindowRect(button, &r);
+    const int inset = MulDiv(4, ScreenDpi(), 96);
+    const int w = r.right - r.left - 2 * inset, h = r.bottom - r.top - 2 * inset;
+    if (w <= 0 || h <= 0) return false;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, w, h, screen, r.left + inset, r.top + inset, SRCCOPY);
+    int grey = 0, dark = 0;
+    const auto* pixel = static_cast<const DWORD*>(bits);
+    for (int i = 0; pixel && i < w * h; ++i) {
+        const COLORREF c = RGB((pixel[i] >> 16) & 0xFF, (pixel[i] >> 8) & 0xFF, pixel[i] & 0xFF);
+        if (c == GetSysColor(COLOR_GRAYTEXT) || c == GetSysColor(COLOR_BTNSHADOW)) ++grey;
+        if (c == GetSysColor(COLOR_BTNTEXT)) ++dark;
+    }
+    SelectObject(memory, old);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return grey >= 10 && dark == 0;
+}
 
 // The rows' check marks: 'x' ticked, '.' unticked, '?' anything else.
 std::string Marks(HWND list) {
@@ -601,6 +637,91 @@ TEST_F(InstallWizard, TheCloseBoxOnTheFinishPageLeavesWithoutAQuestion) {
     EXPECT_FALSE(WaitUntil([] { return FindWindowW(L"Pixolum", nullptr) != nullptr; }, 3500))
         << "the close box started the viewer";
     EXPECT_EQ(ReadSmallFile(Env(L"PX_OPENED_FILE")), L"(missing)") << "the close box opened the FAQ";
+}
+
+// A copy of the setup under test carrying the archive zip as its payload.
+std::wstring SetupWithPayload(const std::wstring& zip) {
+    const std::wstring copy = L"C:\\setup_long.exe";
+    std::string bytes;
+    HANDLE file = CreateFileW(zip.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return L"";
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    if (!ok || read != bytes.size() || !CopyFileW(g_setupExe.c_str(), copy.c_str(), FALSE)) return L"";
+    HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
+    if (!update) return L"";
+    const BOOL replaced = UpdateResourceW(update, L"ZIP", MAKEINTRESOURCEW(1974),
+                                          MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), &bytes[0],
+                                          static_cast<DWORD>(bytes.size()));
+    return EndUpdateResourceW(update, !replaced) && replaced ? copy : L"";
+}
+
+// A payload large enough to take seconds: the window keeps answering, the
+// progress bar moves, Cancel stays greyed and painted, the close box does
+// nothing; the finish page then fits the DPI too.
+TEST_F(InstallWizard, ALongInstallationKeepsTheWindowAnsweringAndShowsItsProgress) {
+    const std::wstring zip = Env(L"PX_LONG_PAYLOAD");
+    if (zip.empty()) GTEST_SKIP() << "PX_LONG_PAYLOAD names no archive";
+    const std::wstring setup = SetupWithPayload(zip);
+    ASSERT_FALSE(setup.empty()) << "cannot make the setup with the long payload";
+    const std::wstring shipped = g_setupExe;
+    g_setupExe = setup;
+    ToAssociations(L"C:\\Pixo Lang\\");
+    g_setupExe = shipped;
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_NO_FATAL_FAILURE(Next(3));
+    HWND ready = Page();
+    HWND bar = GetDlgItem(ready, 1046);
+    HWND cancel = GetDlgItem(m_sheet, IDCANCEL);
+    PressNext(m_sheet);
+    ASSERT_TRUE(WaitUntil([&] { return IsVisible(ready, kStatus); })) << "the run did not start";
+
+    std::set<int> positions;
+    DWORD slowest = 0;
+    int answers = 0;
+    bool cancelPainted = false;
+    bool closeTried = false;
+    const DWORD start = GetTickCount();
+    while (CurrentPageIndex(m_sheet) == 3 && GetTickCount() - start < kInstallWaitMs) {
+        const DWORD before = GetTickCount();
+        DWORD_PTR ignored = 0;
+        const bool answered =
+            SendMessageTimeoutW(m_sheet, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &ignored) != 0;
+        if (CurrentPageIndex(m_sheet) != 3) break;
+        ASSERT_TRUE(answered) << "the window did not answer within a second";
+        slowest = std::max(slowest, GetTickCount() - before);
+        ++answers;
+        const int position = static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+        if (position > 0 && position < 1000) positions.insert(position);
+        if (!cancelPainted && GetTickCount() - start > 500 && IsWindowVisible(bar)) {
+            EXPECT_FALSE(IsWindowEnabled(cancel)) << "Cancel is enabled while installing";
+            cancelPainted = ButtonShowsGreyText(cancel);
+        }
+        if (!closeTried && positions.size() >= 2) {
+            // The close box and Alt+F4 arrive as this command.
+            PostMessageW(m_sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+            closeTried = true;
+        }
+        Sleep(20);
+    }
+    std::printf("long installation: %lu ms watched, %d answers to WM_NULL, slowest %lu ms, "
+                "%u progress positions\n",
+                static_cast<unsigned long>(GetTickCount() - start), answers,
+                static_cast<unsigned long>(slowest), static_cast<unsigned>(positions.size()));
+    EXPECT_LE(slowest, 200u) << "slowest answer to WM_NULL";
+    EXPECT_GE(answers, 10) << "the installation was too short to watch";
+    EXPECT_GE(positions.size(), 2u) << "the progress bar moved " << positions.size() << " times";
+    EXPECT_TRUE(cancelPainted) << "Cancel did not show greyed while installing";
+    ASSERT_TRUE(WaitForPage(m_sheet, 4, kInstallWaitMs)) << "the installation did not end";
+    EXPECT_EQ(FindMessageBox(m_setup.Id()), nullptr) << "the close command asked something";
+    ExpectFinishPage();
+    ExpectLaidOutForTheDpi(4, true);
+    ASSERT_NO_FATAL_FAILURE(Finish("alt+F4"));
 }
 
 // Tab to the EULA link, then key: the link opens its page, not the next page.

@@ -6,11 +6,12 @@
 #     must change the same files, settings, links and registry entries;
 #  2. every other scenario of the pages (the gtest program's other tests), or
 #     those PX_SCENARIOS names (a GoogleTest filter).
+# PX_SCREEN: the display's size (default 1024x768x24).
 # Usage: wizard_install_test.sh SETUP_EXE TEST_EXE VIEWER_WINDOW_EXE LINK_REPORT_EXE
 set -uo pipefail
 if [ -z "${DISPLAY:-}" ] || [ "${PX_XVFB_WRAPPED:-}" != 1 ]; then
   export PX_XVFB_WRAPPED=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 ${PX_SCREEN:-1024x768x24}" "$0" "$@"
 fi
 setup=$1 test_exe=$2 viewer=$3 link_report=$4
 here=$(cd "$(dirname "$0")" && pwd)
@@ -60,8 +61,9 @@ for scheme in http https; do
 done
 idle
 
-# --- 1. the wizard's installation against "/silent"
+# --- 1. the wizard's installation against "/silent" (PX_SCENARIOS_ONLY=1: not)
 t=$(date +%s)
+if [ "${PX_SCENARIOS_ONLY:-}" != 1 ]; then
 $snapshot take "$wizard_prefix" "$work/wizard_before.json"
 px_wine "$test_exe" --gtest_brief=1 --gtest_filter='*FullInstallation*' "$setup" "$viewer"; rc=$?
 px_check "a full installation through the wizard$(elapsed "$t")" test "$rc" = 0
@@ -94,9 +96,21 @@ if [ -s "$work/silent_args.txt" ]; then
 else
   px_check "the wizard test wrote the equivalent command line" false
 fi
+fi
 
-# --- 2. the pages' other scenarios, in the prefix the installation left
+# --- 2. the pages' other scenarios, in the prefix the installation left,
+# at the screen DPI PX_SCENARIO_DPI names (default: as the prefix has it);
+# PX_LONG_PAYLOAD_MB makes the archive of the long installation's scenario
+# (made from PX_SHIPPED_PAYLOAD) that large.
 t=$(date +%s)
+if [ -n "${PX_LONG_PAYLOAD_MB:-}" ]; then
+  /usr/bin/python3 "$here/make_long_payload.py" "$PX_SHIPPED_PAYLOAD" "$work/long.zip" "$PX_LONG_PAYLOAD_MB"
+  export PX_LONG_PAYLOAD=$(winpath "$work/long.zip")
+fi
+if [ -n "${PX_SCENARIO_DPI:-}" ]; then
+  source "$here/screen_dpi.sh"
+  px_screen_dpi "$PX_SCENARIO_DPI"
+fi
 px_wine "$test_exe" --gtest_brief=1 --gtest_filter="${PX_SCENARIOS:--*FullInstallation*}" "$setup" "$viewer"; rc=$?
 px_check "the association, ready and finish pages$(elapsed "$t")" test "$rc" = 0
 px_done

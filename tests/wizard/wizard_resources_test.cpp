@@ -13,7 +13,7 @@ namespace {
 
 std::wstring g_setupExe;
 
-enum Kind { kEdit, kPush, kCheck, kRadio, kGroupBox, kText, kCenteredText, kBitmap, kListView };
+enum Kind { kEdit, kPush, kCheck, kRadio, kGroupBox, kText, kCenteredText, kBitmap, kListView, kProgress };
 
 struct ExpectedControl {
     int id;
@@ -231,6 +231,9 @@ protected:
             case kListView:
                 EXPECT_EQ(lstrcmpiW(have.className.c_str(), L"SysListView32"), 0);
                 break;
+            case kProgress:
+                EXPECT_EQ(lstrcmpiW(have.className.c_str(), L"msctls_progress32"), 0);
+                break;
             }
         }
     }
@@ -272,7 +275,7 @@ TEST_F(SetupResources, WhatsNewPageTemplateFollowsItsTable) {
         {-1, kText, false, 0, 0, 0, 113, 9, L"Was ist neu in dieser Version?"},
         {1000, kEdit, false,
          ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL, 0, 11, 299,
-         211, L""},
+         210, L""},
     });
 }
 
@@ -281,9 +284,9 @@ TEST_F(SetupResources, AssociationPageTemplateFollowsItsTable) {
     ExpectPage(dialog);
     ExpectControls(dialog, {
         {-1, kText, false, 0, 0, 209, 40, 10, L"* - PlugIns"},
-        {1091, kPush, true, 0, 44, 207, 56, 15, L"Nur Bilder"},
-        {1080, kPush, true, 0, 104, 207, 56, 15, L"Alle markieren"},
-        {1081, kPush, true, 0, 164, 207, 63, 15, L"Keine markieren"},
+        {1091, kPush, true, 0, 44, 206, 56, 15, L"Nur Bilder"},
+        {1080, kPush, true, 0, 104, 206, 56, 15, L"Alle markieren"},
+        {1081, kPush, true, 0, 164, 206, 63, 15, L"Keine markieren"},
         {-1, kGroupBox, false, 0, 0, 0, 299, 204,
          L"Möchten Sie Dateien mit Pixolum verknüpfen? (OPTIONAL !)"},
         {1579, kListView, true,
@@ -317,6 +320,7 @@ TEST_F(SetupResources, ReadyPageTemplateFollowsItsTable) {
         {-1, kGroupBox, false, 0, 9, 83, 281, 40, L"INI-Verzeichnis ändern (optional):"},
         {1044, kCenteredText, false, SS_CENTERIMAGE, 19, 161, 260, 15,
          L"Installiere ... bitte warten ...", true},
+        {1046, kProgress, false, 0, 19, 178, 260, 8, L"", true},
     });
     EXPECT_FALSE(dialog.controls[3].style & WS_GROUP) << "1039 belongs to the group of 1038";
 }
@@ -330,7 +334,7 @@ TEST_F(SetupResources, FinishPageTemplateFollowsItsTable) {
         {1020, kCheck, true, 0, 5, 170, 265, 10, L"Pixolum &starten"},
         {1015, kText, false, 0, 5, 11, 186, 18, L"Einrichtung abgeschlossen!"},
         {-1, kBitmap, false, 0, 235, 8, 59, 19, nullptr},
-        {-1, kText, false, 0, 5, 190, 265, 32,
+        {-1, kText, false, 0, 5, 189, 265, 32,
          L"Pixolum deinstallieren?\n\nGehen Sie zu \"Start->Programme->Pixolum\" und starten Sie "
          L"\"Pixolum deinstallieren\"."},
         {-1, kText, false, 0, 5, 141, 265, 9, L"Anschließend ..."},
