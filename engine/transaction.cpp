@@ -380,12 +380,11 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
     header.key = installFolder;
     header.name = L"record";
     merged.push_back(header);
-    const bool sameFolder = _wcsicmp(RecordInstallFolder(earlier).c_str(), installFolder.c_str()) == 0;
     // Ids of the merged entries with a hash each, in step with merged (the
     // header has none): thousands of entries are compared by number first.
     std::vector<std::wstring> seen(1);
     std::vector<uint32_t> hashes(1);
-    auto add = [&](const RecordEntry& source, bool fromEarlier) {
+    auto add = [&](const RecordEntry& source) {
         RecordEntry entry = source;
         switch (entry.kind) {
         case RecordEntry::FileReplaced:
@@ -393,7 +392,8 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
             break;
         case RecordEntry::FileCreated:
         case RecordEntry::FolderCreated:
-            if (fromEarlier && !sameFolder) return;
+            // An earlier installation elsewhere keeps its files listed: its
+            // own uninstaller still finds them there.
             break;
         case RecordEntry::KeyCreated:
         case RecordEntry::ValueSet:
@@ -418,8 +418,8 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
             merged[found].newData = entry.newData;
         }
     };
-    for (const RecordEntry& entry : earlier) add(entry, true);
-    for (const RecordEntry& entry : run) add(entry, false);
+    for (const RecordEntry& entry : earlier) add(entry);
+    for (const RecordEntry& entry : run) add(entry);
     return merged;
 }
 
@@ -806,7 +806,11 @@ std::vector<std::wstring> Transaction::Rollback() {
     }
     Close();
     // What could not be put back stays in the journal for the next run.
-    if (failed.empty() && !m_path.empty()) DeleteAnyFile(m_path);
+    if (failed.empty() && !m_path.empty()) {
+        DeleteAnyFile(m_path);
+        // Without an installation the folder has nothing to keep.
+        RemoveDirectoryW(m_path.substr(0, m_path.rfind(L'\\')).c_str());
+    }
     m_entries.clear();
     return failed;
 }
@@ -835,6 +839,7 @@ bool RecoverInterruptedTransaction(EntryFilter filter, std::vector<std::wstring>
         if (line.compare(0, wcslen(kRefusedPrefix), kRefusedPrefix) != 0) return false;
     }
     DeleteAnyFile(journal);
+    RemoveDirectoryW(folder.substr(0, folder.size() - 1).c_str());   // when no record is left
     return true;
 }
 
@@ -917,6 +922,10 @@ void ReplayBackwards(const std::vector<RecordEntry>& entries, bool withFiles, En
             entry->kind == RecordEntry::Commit) {
             continue;
         }
+        const bool fileEntry = entry->kind == RecordEntry::FileCreated || entry->kind == RecordEntry::FileReplaced ||
+                               entry->kind == RecordEntry::FileRemoved || entry->kind == RecordEntry::FolderCreated ||
+                               entry->kind == RecordEntry::FolderRemoved;
+        if (fileEntry && !withFiles) continue;   // left to the caller's own rules
         if (filter && !filter(*entry, installFolder)) {
             failed.push_back(kRefusedPrefix + entry->key + (entry->name.empty() ? L"" : L" (" + entry->name + L")"));
             continue;

@@ -57,7 +57,10 @@ Installed FromRecord(const std::vector<RecordEntry>& record, const std::wstring&
             }
         } else if (entry.kind == RecordEntry::FolderCreated &&
                    (IsPathInFolder(entry.key, installFolder) ||
-                    _wcsicmp((entry.key + L"\\").c_str(), installFolder.c_str()) == 0)) {
+                    IsPathInFolder(installFolder, entry.key + L"\\") ||
+                    SamePath(entry.key + L"\\", installFolder))) {
+            // Its own folders, the install folder and the levels above it
+            // that the setup made: each goes when it is empty.
             installed.folders.push_back(entry.key);
         }
     }
@@ -178,7 +181,18 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     const bool recordIsOurs = hasRecord && _wcsicmp(RecordInstallFolder(record).c_str(), folder.c_str()) == 0;
     const bool ownsRegistration =
         hasRecord ? recordIsOurs : !RegistrationBelongsElsewhere(request.installFolder);
-    Installed installed = recordIsOurs ? FromRecord(record, request.installFolder) : FromEntryList(request);
+    Installed installed = hasRecord ? FromRecord(record, request.installFolder) : Installed();
+    if (hasRecord && !recordIsOurs) {
+        // Another installation's settings and the folders above its own are
+        // not this uninstaller's to remove.
+        std::vector<std::wstring> own;
+        for (const std::wstring& file : installed.settings) {
+            if (IsPathInFolder(file, request.installFolder)) own.push_back(file);
+        }
+        installed.settings = own;
+        installed.settingsFolders.clear();
+    }
+    if (installed.files.empty()) installed = FromEntryList(request);
 
     Transaction transaction;
     if (!transaction.Begin(request.installFolder, L"uninstall")) {
