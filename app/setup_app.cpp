@@ -4,7 +4,6 @@
 
 #include "command_line.h"
 #include "earlier_install.h"
-#include "help_text.h"
 #include "install_driver.h"
 #include "install_log.h"
 #include "resource.h"
@@ -38,7 +37,10 @@ BOOL TheApp::InitInstance() {
     const wchar_t* commandLine = GetCommandLineW();
     if (IsHelpCommandLine(commandLine)) {
         // Asked for the switches: show them and install nothing, whatever else was given.
-        MessageBoxW(nullptr, kHelpText, kSetupCaption, MB_OK | MB_ICONINFORMATION);
+        // The text lives in the string table (about 830 characters).
+        wchar_t help[1024] = {};
+        LoadStringW(m_hInstance, IDS_HELP_TEXT, help, 1024);
+        MessageBoxW(nullptr, help, kSetupCaption, MB_OK | MB_ICONINFORMATION);
         m_nExitCode = 0;
     } else if (IsSilentCommandLine(commandLine)) {
         m_nExitCode = RunSilent(commandLine);

@@ -13,6 +13,7 @@
 #define IDS_VIEWER_RUNNING      10
 #define IDS_CANNOT_CREATE       11
 #define IDS_ANOTHER_RUN         12
+#define IDS_HELP_TEXT           13
 
 #define IDI_SETUP               111
 #define IDB_LOGO                113
