@@ -12,6 +12,11 @@ constexpr int kMaxRowExtensions = 4;
 
 enum class FormatKind { Picture, Other };
 
+// A row whose files are their own icon (cursors, icons): DefaultIcon "%1".
+// An index, not a text with the viewer's path to fill in: the table holds
+// no pointer that must be relocated at load time.
+constexpr int kOwnIcon = -1;
+
 // One extension of a row and the extension whose class key "Pixolum.<group>"
 // it is bound to. Both lower case, without the dot.
 struct FormatExtension {
@@ -23,7 +28,7 @@ struct FormatRow {
     const wchar_t* groupLabel;    // first list column
     const wchar_t* displayName;   // second list column; " *" marks a plug-in format
     FormatExtension extensions[kMaxRowExtensions];  // in registration order; unused = {nullptr, nullptr}
-    const wchar_t* defaultIcon;   // "%1", or "%s,<index>" with %s = the viewer's full path
+    int iconIndex;                // DefaultIcon: the viewer's icon at this index, or kOwnIcon
     FormatKind kind;
 
     constexpr int ExtensionCount() const {
@@ -43,8 +48,8 @@ static_assert(kFormatCount < kSelectionSlots, "every row has its selection slot"
 void SelectPictureFormats(AssociationSelection& selection);  // slots 0..48 = 1, the rest 0
 void SelectAllFormats(AssociationSelection& selection);      // all 64 slots = 1
 
-// The row's DefaultIcon data: its default-icon text with "%s" replaced by
-// viewerPath. Returns false (out empty) when the result would not fit in
-// outChars characters including the terminator.
+// The row's DefaultIcon data: "<viewerPath>,<index>", or "%1" for kOwnIcon.
+// Returns false (out empty) when the result would not fit in outChars
+// characters including the terminator.
 bool FormatDefaultIcon(const FormatRow& row, const wchar_t* viewerPath, wchar_t* out,
                        size_t outChars);
