@@ -21,7 +21,7 @@ GROUPS = (
     (r'libmingw32|crt2|crtbegin|crtend|dllcrt', 'mingw-w64 start-up'),
     (r'libmsvcrt|libucrt', 'msvcrt import stubs'),
     (r'libwinpthread', 'winpthread'),
-    (r'libz\.a|libz(lib)?static', 'zlib'),
+    (r'libz\.a|libzstatic', 'zlib'),
     (r'libminizip', 'minizip'),
     (r'lib(kernel32|user32|gdi32|advapi32|shell32|ole32|comctl32|uuid|oleaut32)', 'Windows import stubs'),
     (r'libpx_engine|libpx_install', 'engine'),

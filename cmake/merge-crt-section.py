@@ -42,6 +42,16 @@ def main():
              ' "thread-local data needs a .tls section of its own")\n' % bounds)
     merged = (script[:data.end(1)] + tables + script[data.end(1):crt.start()] + '\n' +
               script[crt.end():tls.start()] + guard + script[tls.end():])
+    # zlib's unwind tables: nothing ever unwinds through inflating (the
+    # programs neither throw nor catch), so Debian's archive's tables are
+    # dropped rather than kept in a page of their own.
+    keep = '    KEEP(*(.eh_frame*))'
+    if keep not in merged:
+        sys.exit('merge-crt-section: .eh_frame not where expected')
+    merged = merged.replace(keep, '    KEEP(*(EXCLUDE_FILE(*libz.a:*) .eh_frame*))', 1)
+    merged = merged.replace('\n  /DISCARD/ :\n  {\n', '\n  /DISCARD/ :\n  {\n    *libz.a:*(.eh_frame*)\n', 1)
+    if '*libz.a:*(.eh_frame*)' not in merged:
+        sys.exit('merge-crt-section: no /DISCARD/ block')
     with open(output, 'w') as out:
         out.write(merged)
 

@@ -18,22 +18,33 @@ enum class FormatKind { Picture, Other };
 constexpr int kOwnIcon = -1;
 
 // One extension of a row and the extension whose class key "Pixolum.<group>"
-// it is bound to. Both lower case, without the dot.
+// it is bound to. Both lower case ASCII, without the dot, held in the row
+// itself: a pointer each would be one more address the loader relocates.
+constexpr int kExtensionChars = 5;   // four letters and the terminator
 struct FormatExtension {
-    const wchar_t* extension;
-    const wchar_t* classGroup;
+    char extension[kExtensionChars];
+    char classGroup[kExtensionChars];
+};
+
+// An extension or class group as the registry wants it, in UTF-16.
+struct WideExtension {
+    explicit WideExtension(const char (&text)[kExtensionChars]) {
+        for (int i = 0; i < kExtensionChars; ++i) chars[i] = static_cast<unsigned char>(text[i]);
+    }
+    const wchar_t* c_str() const { return chars; }
+    wchar_t chars[kExtensionChars];
 };
 
 struct FormatRow {
     const wchar_t* groupLabel;    // first list column
     const wchar_t* displayName;   // second list column; " *" marks a plug-in format
-    FormatExtension extensions[kMaxRowExtensions];  // in registration order; unused = {nullptr, nullptr}
+    FormatExtension extensions[kMaxRowExtensions];  // in registration order; unused ones empty
     int iconIndex;                // DefaultIcon: the viewer's icon at this index, or kOwnIcon
     FormatKind kind;
 
     constexpr int ExtensionCount() const {
         int n = 0;
-        while (n < kMaxRowExtensions && extensions[n].extension) ++n;
+        while (n < kMaxRowExtensions && extensions[n].extension[0]) ++n;
         return n;
     }
 };

@@ -34,7 +34,7 @@ bool IsAtOrBelow(const std::wstring& key, const std::wstring& base) {
 bool IsCatalogueExtension(const std::wstring& upperExtension) {
     for (const FormatRow& row : FormatCatalogue) {
         for (int i = 0; i < row.ExtensionCount(); ++i) {
-            if (upperExtension == Upper(row.extensions[i].extension)) return true;
+            if (upperExtension == Upper(WideExtension(row.extensions[i].extension).c_str())) return true;
         }
     }
     return false;

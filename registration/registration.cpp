@@ -143,7 +143,8 @@ void AssociateCatalogue(const AssociationSelection& selection, const std::wstrin
         wchar_t icon[kPathChars];
         if (!FormatDefaultIcon(format, viewer.c_str(), icon, kPathChars)) continue;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
-            AssociateExtension(format.extensions[i].extension, format.extensions[i].classGroup,
+            AssociateExtension(WideExtension(format.extensions[i].extension).c_str(),
+                               WideExtension(format.extensions[i].classGroup).c_str(),
                                openCommand.c_str(), icon, isXp, isNt6, allUsers, selected,
                                userChoice, tx);
         }

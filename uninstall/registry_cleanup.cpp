@@ -204,9 +204,10 @@ void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
     std::set<std::wstring> groups;
     for (const FormatRow& row : FormatCatalogue) {
         for (int i = 0; i < row.ExtensionCount(); ++i) {
-            RemoveExtensionDefault(row.extensions[i].extension, report);
-            RemoveUserChoice(row.extensions[i].extension, report);
-            groups.insert(row.extensions[i].classGroup);
+            const WideExtension extension(row.extensions[i].extension);
+            RemoveExtensionDefault(extension.c_str(), report);
+            RemoveUserChoice(extension.c_str(), report);
+            groups.insert(WideExtension(row.extensions[i].classGroup).c_str());
         }
     }
     for (const std::wstring& group : groups) {

@@ -7,16 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "association_writer.h"
 #include "format_catalogue.h"
 
 namespace {
 
+// A catalogue extension (ASCII) as the registry names it.
+std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
+
 std::set<std::wstring> ClassGroupsOfRow(int row) {
     std::set<std::wstring> groups;
     const FormatRow& format = FormatCatalogue[row];
     for (int i = 0; i < format.ExtensionCount(); ++i)
-        groups.insert(format.extensions[i].classGroup);
+        groups.insert(Wide(format.extensions[i].classGroup));
     return groups;
 }
 
@@ -24,7 +29,7 @@ int RowOfExtension(const wchar_t* extension) {
     for (int row = 0; row < kFormatCount; ++row) {
         const FormatRow& format = FormatCatalogue[row];
         for (int i = 0; i < format.ExtensionCount(); ++i) {
-            if (std::wstring(format.extensions[i].extension) == extension) return row;
+            if (std::wstring(Wide(format.extensions[i].extension)) == extension) return row;
         }
     }
     return -1;
@@ -57,7 +62,7 @@ TEST(Catalogue, ExtensionsAreLowerCaseUniqueAndSpellTheGroupLabel) {
         const FormatRow& format = FormatCatalogue[row];
         std::wstring label;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
-            const std::wstring extension = format.extensions[i].extension;
+            const std::wstring extension = Wide(format.extensions[i].extension);
             for (wchar_t c : extension) {
                 EXPECT_TRUE((c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9'))
                     << "row " << row << " extension " << extension.c_str();
@@ -68,7 +73,7 @@ TEST(Catalogue, ExtensionsAreLowerCaseUniqueAndSpellTheGroupLabel) {
         }
         EXPECT_EQ(label, std::wstring(format.groupLabel)) << "row " << row;
         for (int i = format.ExtensionCount(); i < kMaxRowExtensions; ++i) {
-            EXPECT_EQ(format.extensions[i].classGroup, nullptr) << "row " << row;
+            EXPECT_EQ(format.extensions[i].classGroup[0], 0) << "row " << row;
         }
     }
     EXPECT_EQ(seen.size(), 87u);
@@ -77,14 +82,14 @@ TEST(Catalogue, ExtensionsAreLowerCaseUniqueAndSpellTheGroupLabel) {
 TEST(Catalogue, ClassGroupsAreExtensionsOfTheirOwnRowThatNameThemselves) {
     for (int row = 0; row < kFormatCount; ++row) {
         const FormatRow& format = FormatCatalogue[row];
-        EXPECT_STREQ(format.extensions[0].extension, format.extensions[0].classGroup)
+        EXPECT_EQ(Wide(format.extensions[0].extension), Wide(format.extensions[0].classGroup))
             << "row " << row;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
-            const std::wstring group = format.extensions[i].classGroup;
+            const std::wstring group = Wide(format.extensions[i].classGroup);
             bool groupOwner = false;
             for (int j = 0; j < format.ExtensionCount(); ++j) {
-                groupOwner |= group == format.extensions[j].extension &&
-                              group == format.extensions[j].classGroup;
+                groupOwner |= group == Wide(format.extensions[j].extension) &&
+                              group == Wide(format.extensions[j].classGroup);
             }
             EXPECT_TRUE(groupOwner) << "row " << row << " group " << group.c_str();
         }
@@ -115,15 +120,15 @@ TEST(Catalogue, MultiExtensionRowsHaveTheirClassKeys) {
     }
     EXPECT_EQ(multiRows, static_cast<int>(expected.size()));
     EXPECT_EQ(classKeys, 69u);
-    EXPECT_STREQ(FormatCatalogue[23].extensions[3].extension, L"jpe");
-    EXPECT_STREQ(FormatCatalogue[53].extensions[2].classGroup, L"mpg");
+    EXPECT_EQ(Wide(FormatCatalogue[23].extensions[3].extension), L"jpe");
+    EXPECT_EQ(Wide(FormatCatalogue[53].extensions[2].classGroup), L"mpg");
 }
 
 TEST(Catalogue, TypeNamesUseTheUpperCaseClassGroup) {
     const FormatRow& bitmap = FormatCatalogue[RowOfExtension(L"dib")];
-    EXPECT_EQ(TypeNameOf(bitmap.extensions[1].classGroup), L"Pixolum BMP File");
+    EXPECT_EQ(TypeNameOf(Wide(bitmap.extensions[1].classGroup).c_str()), L"Pixolum BMP File");
     const FormatRow& hdPhoto = FormatCatalogue[RowOfExtension(L"jxr")];
-    EXPECT_EQ(TypeNameOf(hdPhoto.extensions[1].classGroup), L"Pixolum HDP File");
+    EXPECT_EQ(TypeNameOf(Wide(hdPhoto.extensions[1].classGroup).c_str()), L"Pixolum HDP File");
     EXPECT_EQ(ClassNameOf(L"jpg"), L"Pixolum.jpg");
     EXPECT_EQ(TypeNameOf(L"cr2"), L"Pixolum CR2 File");
 }
@@ -135,7 +140,7 @@ TEST(Catalogue, DefaultIconsFollowTheKindOfMedia) {
         wchar_t icon[260];
         ASSERT_TRUE(FormatDefaultIcon(FormatCatalogue[row], viewer.c_str(), icon, 260));
         std::wstring expected = viewer + L",0";
-        const std::wstring first = FormatCatalogue[row].extensions[0].extension;
+        const std::wstring first = Wide(FormatCatalogue[row].extensions[0].extension);
         if (first == L"ani" || first == L"cur" || first == L"ico") expected = L"%1";
         if (row >= 51 && row <= 55) expected = viewer + L",12";
         if (row >= 56) expected = viewer + L",11";

@@ -7,12 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "association_writer.h"
 #include "format_catalogue.h"
 #include "registration.h"
 #include "registry_probe.h"
 
 namespace {
+
+// A catalogue extension (ASCII) as the registry names it.
+std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
 const wchar_t* const kGiven = L"  C:\\pxreg\\Inst Dir  ";
 const std::wstring kFolder = L"C:\\pxreg\\Inst Dir\\";
@@ -65,9 +70,9 @@ protected:
         for (const wchar_t* appClass : kStoreAppClasses) DeleteTree(HKEY_CURRENT_USER, appClass);
         for (const FormatRow& row : FormatCatalogue) {
             for (int i = 0; i < row.ExtensionCount(); ++i) {
-                DeleteTree(HKEY_LOCAL_MACHINE, ClassKey(row.extensions[i].classGroup));
-                DeleteTree(HKEY_CURRENT_USER, FileExts(row.extensions[i].extension));
-                SetDefault(HKEY_LOCAL_MACHINE, ExtensionKey(row.extensions[i].extension), kBefore);
+                DeleteTree(HKEY_LOCAL_MACHINE, ClassKey(Wide(row.extensions[i].classGroup)));
+                DeleteTree(HKEY_CURRENT_USER, FileExts(Wide(row.extensions[i].extension)));
+                SetDefault(HKEY_LOCAL_MACHINE, ExtensionKey(Wide(row.extensions[i].extension)), kBefore);
             }
         }
         // An icon an older version left on the application class.
@@ -150,8 +155,8 @@ protected:
             wchar_t icon[260];
             ASSERT_TRUE(FormatDefaultIcon(row, kViewer.c_str(), icon, 260));
             for (int i = 0; i < row.ExtensionCount(); ++i) {
-                const std::wstring e = row.extensions[i].extension;
-                const std::wstring g = row.extensions[i].classGroup;
+                const std::wstring e = Wide(row.extensions[i].extension);
+                const std::wstring g = Wide(row.extensions[i].classGroup);
                 const std::wstring className = L"Pixolum." + g;
                 SCOPED_TRACE("row " + std::to_string(r) + " ." + Narrow(e));
 
