@@ -209,6 +209,9 @@ for phase in files registration; do
   px_check "a fresh installation cut during $phase (${figures[-1]} ms)" test $cut_rc = 0
   px_wine "$work/setup_v1.exe" "${options[@]}" >/dev/null; rc=$?
   px_check "... run again: exit code 0, whole" installed_by "$rc" v1.zip
+  # What the setup said, should the rerun not have installed.
+  installed_by "$rc" v1.zip >/dev/null 2>&1 ||
+    { echo "     (exit code $rc)"; [ -f Pixolum_Install.log ] && iconv -f latin1 -t utf-8 Pixolum_Install.log | tail -n 8; }
   px_check "... nothing left over" nothing_left_over
   if [ $phase = files ]; then
     watch "$target/px_uninstall.exe" /silent /removesettings
