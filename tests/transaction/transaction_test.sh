@@ -119,7 +119,9 @@ cut() {
     ( exec wine "$@" </dev/null >/dev/null 2>&1 ) & local pid=$!
     result=$(/usr/bin/python3 "$here/cut.py" cut "$WINEPREFIX" "$journal" "$pid" "$phase" "$delay")
     wait "$pid" 2>/dev/null
-    wineserver -k 2>/dev/null
+    # Every process of the prefix gone, the server included, before the
+    # next program starts: a dying server would take its connection.
+    wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
     where=$(/usr/bin/python3 "$here/cut.py" where "$journal")
     cuts=$((cuts + 1))
     if [ "$result" = cut ] && [ "$where" = "$phase" ]; then
