@@ -4,12 +4,8 @@
 
 #include <cstdint>
 
-#include "px_identity.h"
-
-// Fixed text limits of the setup: a path holds at most 259 characters plus
-// the terminator; command lines, settings folders and messages use 520.
-constexpr int kPathChars = 260;
-constexpr int kLongChars = 520;
+#include "product.h"
+#include "text_buffer.h"
 
 // Chosen rows of the format catalogue; slot i belongs to row i. Slot 63 has
 // no row: it may be set and is never read.
@@ -18,12 +14,6 @@ struct AssociationSelection {
     int32_t slots[kSelectionSlots] = {};
 };
 static_assert(sizeof(AssociationSelection) == 256, "selection is 64 signed 32-bit slots");
-
-// Names several parts of the setup use; inline, so the program carries each
-// text once.
-inline constexpr wchar_t kSetupCaption[] = L"Pixolum 32-bit Setup";
-inline constexpr wchar_t kViewerExe[] = L"pixo32.exe";
-inline constexpr wchar_t kDefaultSettingsFolder[] = L"%APPDATA%\\Pixolum";
 
 struct InstallOptions {
     const wchar_t* targetFolder = L"";     // as typed or given; may carry blanks, may lack '\'
@@ -52,10 +42,3 @@ struct InstallOptions {
     int (*ask)(void* context, const wchar_t* text, unsigned style) = nullptr;
 };
 
-// Product constants shown on the welcome page, in a link name and in the
-// uninstall entry; the version and the publisher come from the build.
-constexpr int kVersionMajor = PX_VERSION_MAJOR;
-constexpr int kVersionMinor = PX_VERSION_MINOR;
-constexpr const wchar_t* kPublisher = PX_PUBLISHER_W;
-constexpr const wchar_t* kBitness = L"32";
-constexpr const wchar_t* kViewerWindowClass = L"Pixolum";

@@ -19,9 +19,6 @@
 
 namespace {
 
-constexpr const wchar_t* kFolderVerb = L"Durchsuchen mit &Pixolum";
-constexpr const wchar_t* kUninstallKey =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";
 constexpr const wchar_t* kApplicationDescription =
     L"Picture viewer, editor and converter - one of the most popular viewers worldwide";
 // What the thumbnails command, the longest text formed from the viewer's

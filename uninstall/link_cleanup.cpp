@@ -8,8 +8,9 @@
 #include <cwchar>
 
 #include "com_ptr.h"
-#include "install_options.h"
+#include "product.h"
 #include "shortcuts.h"
+#include "text_buffer.h"
 #include "uninstall_paths.h"
 
 namespace {

@@ -5,14 +5,12 @@
 
 #include "association_writer.h"
 #include "format_catalogue.h"
+#include "product.h"
 #include "reg_key.h"
 #include "uninstall_paths.h"
 
 namespace {
 
-constexpr const wchar_t* kUninstallKey =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";
-constexpr const wchar_t* kFolderVerb = L"Durchsuchen mit &Pixolum";
 constexpr const wchar_t* kRegisteredApplications = L"SOFTWARE\\RegisteredApplications";
 constexpr const wchar_t* kClassPrefix = L"Pixolum.";
 constexpr DWORD kMaxKeyNameChars = 256;  // registry key names are at most 255 characters

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "install_log.h"
-#include "install_options.h"
+#include "product.h"
 #include "removal.h"
 #include "system_library.h"
 #include "temp_copy.h"

@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "install_options.h"
+#include "product.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "install_options.h"
 #include "path_utils.h"
+#include "product.h"
 
 namespace {
 

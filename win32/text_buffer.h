@@ -4,6 +4,11 @@
 #include <cstdarg>
 #include <cwchar>
 
+// Fixed text limits: a path holds at most 259 characters plus the
+// terminator; command lines, settings folders and messages use 520.
+constexpr int kPathChars = 260;
+constexpr int kLongChars = 520;
+
 // Copies src into dst (dstChars characters including the terminator), cutting
 // what does not fit. Returns false when src was cut. dst is always terminated.
 inline bool CopyText(wchar_t* dst, size_t dstChars, const wchar_t* src) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "install_options.h"
 #include "text_buffer.h"
 #include "win_handles.h"
 

@@ -2,6 +2,8 @@
 // kPathChars characters. Only U+0020 is a blank, only '\' a separator.
 #pragma once
 
+#include "text_buffer.h"
+
 void AppendBackslash(wchar_t* text);
 void TrimSpaces(wchar_t* text);
 int CreateDirectoryTree(wchar_t* folder);       // 1 = exists now; normalises in place
