@@ -42,12 +42,6 @@ std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-std::wstring VersionText() {
-    wchar_t text[16];
-    FormatText(text, sizeof(text) / sizeof(text[0]), L"%d.%d", kVersionMajor, kVersionMinor);
-    return text;
-}
-
 void WriteFolderVerbs(const std::wstring& thumbnailsCommand, Transaction* tx) {
     for (const wchar_t* target : {L"Directory", L"Drive"}) {
         const std::wstring verb =
@@ -98,9 +92,8 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer,
 void NameUninstallEntry(Transaction* tx) {
     RegKey key;
     if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
-    const std::wstring version = VersionText();
-    SetStringValue(key.Get(), L"DisplayName", (L"Pixolum " + version + L" (32-bit)").c_str(), tx);
-    SetStringValue(key.Get(), L"DisplayVersion", version.c_str(), tx);
+    SetStringValue(key.Get(), L"DisplayName", (std::wstring(L"Pixolum ") + kVersionText + L" (32-bit)").c_str(), tx);
+    SetStringValue(key.Get(), L"DisplayVersion", kVersionText, tx);
 }
 
 // Default Programs registration (Vista and later): the application's own key,

@@ -66,7 +66,7 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
 }  // namespace
 
 bool FormatVersionLinkName(wchar_t* buffer, size_t chars) {
-    return FormatText(buffer, chars, L"Pixolum %d.%d.lnk", kVersionMajor, kVersionMinor);
+    return FormatText(buffer, chars, L"Pixolum %s.lnk", kVersionText);
 }
 
 int GetSpecialFolderPath(wchar_t* buffer, int csidl) {

@@ -9,12 +9,6 @@ namespace {
 // A message box shows this many of the leftovers; the log takes them all.
 constexpr size_t kListedInBox = 10;
 
-std::wstring VersionText() {
-    wchar_t text[16];
-    std::swprintf(text, sizeof(text) / sizeof(text[0]), L"%d.%d", kVersionMajor, kVersionMinor);
-    return text;
-}
-
 std::wstring Leftovers(const RemovalReport& report, size_t limit) {
     std::wstring text;
     size_t shown = 0;
@@ -32,7 +26,7 @@ std::wstring Leftovers(const RemovalReport& report, size_t limit) {
 }  // namespace
 
 std::wstring RemovalQuestion() {
-    return L"Möchten Sie Pixolum " + VersionText() +
+    return std::wstring(L"Möchten Sie Pixolum ") + kVersionText +
            L" mit allen Verknüpfungen, Dateitypzuordnungen und Registrierungseinträgen von "
            L"Ihrem Computer entfernen?";
 }

@@ -78,14 +78,11 @@ void CWizPropertyPage::ActivateWelcome() {
                             reinterpret_cast<WPARAM>(m_pSheet->m_fontHeading.GetSafeHandle()),
                             TRUE);
 
-        wchar_t version[16];
-        FormatText(version, sizeof(version) / sizeof(version[0]), L"%d.%d", kVersionMajor,
-                   kVersionMinor);
         const std::wstring heading =
             FormatPlaceholders(DialogItemText(m_hWnd, IDC_WELCOME_HEADING), {kBitness});
         SetDlgItemTextW(m_hWnd, IDC_WELCOME_HEADING, heading.c_str());
         const std::wstring intro = FormatPlaceholders(DialogItemText(m_hWnd, IDC_WELCOME_TEXT),
-                                                      {version, kBitness});
+                                                      {kVersionText, kBitness});
         SetDlgItemTextW(m_hWnd, IDC_WELCOME_TEXT, intro.c_str());
 
         CheckDlgButton(m_hWnd, IDC_DESKTOP_LINK, BST_CHECKED);
