@@ -46,17 +46,6 @@ std::wstring SettingsScratchPath(const wchar_t* settingsFile) {
     return path.substr(0, path.rfind(L'\\') + 1) + L"pixo32.ini_temp";
 }
 
-// Empty when the current folder cannot be read.
-std::wstring CurrentFolder() {
-    DWORD chars = GetCurrentDirectoryW(0, nullptr);
-    if (chars == 0) return {};
-    std::wstring folder(chars, L'\0');
-    DWORD copied = GetCurrentDirectoryW(chars, &folder[0]);
-    if (copied == 0 || copied >= chars) return {};
-    folder.resize(copied);
-    return folder;
-}
-
 // A message box of the wizard, on the window's thread when the wizard runs
 // the installation on another one.
 int ShowMessage(const InstallOptions& options, const wchar_t* text, unsigned style) {

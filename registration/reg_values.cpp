@@ -10,13 +10,6 @@ namespace {
 
 constexpr DWORD kMaxValueNameChars = 16384;
 
-std::wstring RootName(HKEY root) {
-    if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE\\";
-    if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER\\";
-    if (root == HKEY_CLASSES_ROOT) return L"HKEY_CLASSES_ROOT\\";
-    return std::wstring();
-}
-
 // Where a failure happened, for the log: the key's own path when it is open.
 std::wstring Where(HKEY key, const wchar_t* name) {
     std::wstring path = KeyPathOf(key);

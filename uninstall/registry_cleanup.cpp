@@ -16,12 +16,6 @@ constexpr const wchar_t* kClassPrefix = L"Pixolum.";
 constexpr DWORD kMaxKeyNameChars = 256;  // registry key names are at most 255 characters
 constexpr DWORD kMaxStringBytes = 2048;
 
-std::wstring RootName(HKEY root) {
-    if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE\\";
-    if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER\\";
-    return L"HKEY_CLASSES_ROOT\\";
-}
-
 bool IsGone(LONG status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
 
 // A REG_SZ or REG_EXPAND_SZ value as text; false when missing or of another type.

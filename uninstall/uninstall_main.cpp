@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "install_log.h"
+#include "path_utils.h"
 #include "product.h"
 #include "removal.h"
 #include "system_library.h"
@@ -44,16 +45,6 @@ private:
 bool Ask(const std::wstring& question) {
     return MessageBoxW(nullptr, question.c_str(), uninstall_text::kCaption,
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
-}
-
-std::wstring CurrentFolder() {
-    std::vector<wchar_t> buffer(MAX_PATH, L'\0');
-    DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length >= buffer.size()) {
-        buffer.assign(length + 1, L'\0');
-        length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-    }
-    return length && length < buffer.size() ? std::wstring(buffer.data(), length) : std::wstring();
 }
 
 // The last resort when no copy can run (no temporary folder, a policy that

@@ -33,6 +33,16 @@ bool CanEnterFolder(const wchar_t* folder) {
 
 }  // namespace
 
+std::wstring CurrentFolder() {
+    DWORD chars = GetCurrentDirectoryW(0, nullptr);
+    if (chars == 0) return {};
+    std::wstring folder(chars, L'\0');
+    DWORD copied = GetCurrentDirectoryW(chars, &folder[0]);
+    if (copied == 0 || copied >= chars) return {};
+    folder.resize(copied);
+    return folder;
+}
+
 void AppendBackslash(wchar_t* text) {
     if (!text) return;
     const size_t n = wcsnlen(text, kPathChars);

@@ -2,7 +2,12 @@
 // kPathChars characters. Only U+0020 is a blank, only '\' a separator.
 #pragma once
 
+#include <string>
+
 #include "text_buffer.h"
+
+// The process's current folder, of any length; empty when it cannot be read.
+std::wstring CurrentFolder();
 
 void AppendBackslash(wchar_t* text);
 void TrimSpaces(wchar_t* text);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // Open and Create return the Win32 status (ERROR_SUCCESS = 0) and leave the
 // object empty on failure. No registry-view flags are added: the 32-bit setup
 // sees the 32-bit view on 64-bit Windows, which is what it must write to.
@@ -62,4 +64,15 @@ inline bool IsEmptyKey(HKEY key) {
     return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values,
                             nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
            subKeys == 0 && values == 0;
+}
+
+// The name of a predefined root with a backslash, the start of a key's full
+// path in a message; empty for any other handle, so that a message never
+// names a root the key is not under.
+inline std::wstring RootName(HKEY root) {
+    if (root == HKEY_LOCAL_MACHINE) return L"HKEY_LOCAL_MACHINE\\";
+    if (root == HKEY_CURRENT_USER) return L"HKEY_CURRENT_USER\\";
+    if (root == HKEY_CLASSES_ROOT) return L"HKEY_CLASSES_ROOT\\";
+    if (root == HKEY_USERS) return L"HKEY_USERS\\";
+    return std::wstring();
 }
