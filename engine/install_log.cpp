@@ -53,26 +53,24 @@ wchar_t g_logFile[kLongChars] = {};
 // under the log's name it would append to a file the user may not write.
 // FILE_FLAG_OPEN_REPARSE_POINT opens a link as itself; both checks are made
 // on the opened handle, so nothing can be swapped in between.
-HANDLE OpenForAppend(const wchar_t* path) {
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return file;
+KernelHandle OpenForAppend(const wchar_t* path) {
+    KernelHandle file(CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION info = {};
-    if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
-        CloseHandle(file);
-        return INVALID_HANDLE_VALUE;
+    if (file && (!GetFileInformationByHandle(file.Get(), &info) || info.nNumberOfLinks != 1 ||
+                 (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))) {
+        file.Reset();
     }
     return file;
 }
 
 // Deployment tools often start the setup in a folder it may not write (the
 // system folder); a failure must still leave its trace somewhere.
-HANDLE OpenInTempFolder() {
+KernelHandle OpenInTempFolder() {
     wchar_t path[kLongChars] = {};
     const DWORD chars = GetTempPathW(kPathChars, path);
-    if (chars == 0 || chars >= static_cast<DWORD>(kPathChars)) return INVALID_HANDLE_VALUE;
-    if (!AppendText(path, kLongChars, kLogFileName)) return INVALID_HANDLE_VALUE;
+    if (chars == 0 || chars >= static_cast<DWORD>(kPathChars)) return KernelHandle();
+    if (!AppendText(path, kLongChars, kLogFileName)) return KernelHandle();
     return OpenForAppend(path);
 }
 
@@ -109,8 +107,8 @@ void SetInstallLogFile(const wchar_t* path) {
 
 void WriteInstallLog(const wchar_t* message) {
     // Default: the relative name, so the log lies in the folder current at the call.
-    KernelHandle log(OpenForAppend(g_logFile[0] ? g_logFile : kLogFileName));
-    if (!log) log = KernelHandle(OpenInTempFolder());
+    KernelHandle log = OpenForAppend(g_logFile[0] ? g_logFile : kLogFileName);
+    if (!log) log = OpenInTempFolder();
     if (!log) return;
 
     wchar_t dateText[kDateChars] = {};

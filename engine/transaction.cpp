@@ -491,16 +491,15 @@ std::wstring InstallRecordPath() {
 // --- the lock
 
 MachineLock::~MachineLock() {
-    if (m_owned) ReleaseMutex(m_mutex);
-    if (m_mutex) CloseHandle(m_mutex);
+    if (m_owned) ReleaseMutex(m_mutex.Get());
 }
 
 bool MachineLock::Acquire(DWORD timeoutMs) {
-    if (!m_mutex) m_mutex = CreateMutexW(nullptr, FALSE, kLockName);
+    if (!m_mutex) m_mutex.Reset(CreateMutexW(nullptr, FALSE, kLockName));
     if (!m_mutex) return false;
     // An abandoned lock belonged to a run that was killed: its journal
     // tells what to undo, and the lock is ours.
-    const DWORD waited = WaitForSingleObject(m_mutex, timeoutMs);
+    const DWORD waited = WaitForSingleObject(m_mutex.Get(), timeoutMs);
     m_owned = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     return m_owned;
 }
@@ -510,8 +509,7 @@ bool MachineLock::Acquire(DWORD timeoutMs) {
 Transaction::~Transaction() { Close(); }
 
 void Transaction::Close() {
-    if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    m_file.Reset();
 }
 
 bool Transaction::Begin(const std::wstring& installFolder, const wchar_t* operation) {
@@ -522,8 +520,8 @@ bool Transaction::Begin(const std::wstring& installFolder, const wchar_t* operat
         return false;
     }
     m_path = folder + kJournalName;
-    m_file = CreateFresh(m_path);
-    if (m_file == INVALID_HANDLE_VALUE) {
+    m_file.Reset(CreateFresh(m_path));
+    if (!m_file) {
         NoteFailure(m_path, GetLastError());
         return false;
     }
@@ -532,13 +530,13 @@ bool Transaction::Begin(const std::wstring& installFolder, const wchar_t* operat
     header.key = installFolder;
     header.name = operation;
     Note(header);
-    FlushFileBuffers(m_file);
+    FlushFileBuffers(m_file.Get());
     return !Failed();
 }
 
 bool Transaction::Write(const RecordEntry& entry) {
-    if (m_file == INVALID_HANDLE_VALUE) return true;
-    if (WriteWhole(m_file, FormatEntry(entry))) return true;
+    if (!m_file) return true;
+    if (WriteWhole(m_file.Get(), FormatEntry(entry))) return true;
     NoteFailure(m_path, GetLastError());
     return false;
 }
@@ -553,7 +551,7 @@ void Transaction::Stage(const wchar_t* phase) {
     stage.kind = RecordEntry::Stage;
     stage.name = phase;
     Note(stage);
-    if (m_file != INVALID_HANDLE_VALUE) FlushFileBuffers(m_file);
+    if (m_file) FlushFileBuffers(m_file.Get());
 }
 
 void Transaction::NoteFailure(const std::wstring& what, DWORD error) {
@@ -760,7 +758,7 @@ bool Transaction::RemoveFolder(const std::wstring& folder) {
 }
 
 bool Transaction::Commit(Record recordAction) {
-    if (m_file == INVALID_HANDLE_VALUE) return false;
+    if (!m_file) return false;
     const std::wstring folder = m_path.substr(0, m_path.rfind(L'\\') + 1);
     const std::wstring record = folder + kRecordName;
     if (recordAction == Record::Merge) {
@@ -771,9 +769,8 @@ bool Transaction::Commit(Record recordAction) {
             text += FormatEntry(entry);
         }
         const std::wstring staged = record + kStagedSuffix;
-        HANDLE file = CreateFresh(staged);
-        bool written = file != INVALID_HANDLE_VALUE && WriteWhole(file, text) && FlushFileBuffers(file);
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        KernelHandle file(CreateFresh(staged));
+        const bool written = file && WriteWhole(file.Get(), text) && FlushFileBuffers(file.Get()) && file.Close();
         if (!written) {
             NoteFailure(staged, GetLastError());
             return false;
@@ -784,7 +781,7 @@ bool Transaction::Commit(Record recordAction) {
     RegFlushKey(HKEY_CURRENT_USER);
     RecordEntry commit;
     commit.kind = RecordEntry::Commit;
-    if (!Write(commit) || !FlushFileBuffers(m_file)) return false;
+    if (!Write(commit) || !FlushFileBuffers(m_file.Get())) return false;
     m_entries.push_back(commit);
     Close();
     FinishCommitted(m_entries, folder);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "win_handles.h"
+
 // The earlier file waits beside its replacement under this suffix until the
 // commit; a new file is written under the other one and renamed into place.
 constexpr const wchar_t* kKeptAsideSuffix = L".px_old";
@@ -65,7 +67,7 @@ public:
     bool Acquire(DWORD timeoutMs);
 
 private:
-    HANDLE m_mutex = nullptr;
+    KernelHandle m_mutex;
     bool m_owned = false;
 };
 constexpr DWORD kLockWaitMs = 120000;
@@ -131,7 +133,7 @@ private:
     bool Write(const RecordEntry& entry);
     void Close();
 
-    HANDLE m_file = INVALID_HANDLE_VALUE;
+    KernelHandle m_file;
     std::wstring m_path;
     std::wstring m_installFolder;
     std::wstring m_newTree;

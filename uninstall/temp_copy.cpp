@@ -136,9 +136,7 @@ bool RenameThroughHandle(HANDLE file, const std::wstring& target) {
     constexpr int kFileRenameInformation = 10;
 
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto setInformation = ntdll ? reinterpret_cast<NtSetInformationFileFn>(reinterpret_cast<void (*)()>(
-                                      GetProcAddress(ntdll, "NtSetInformationFile")))
-                                : nullptr;
+    auto setInformation = GetProcAs<NtSetInformationFileFn>(ntdll, "NtSetInformationFile");
     if (!setInformation) return false;
     const std::wstring ntName = L"\\??\\" + target;
     std::vector<BYTE> buffer(sizeof(RenameInformation) + ntName.size() * sizeof(wchar_t));
@@ -229,10 +227,10 @@ bool RemoveThroughTempCopy(const std::wstring& ownPath, bool silent, bool remove
 
 int RunWorker(const UninstallArgs& args) {
     if (!args.workerValid) return 1;
-    HANDLE pipe = HandleFrom(args.reportPipe);
+    KernelHandle pipe(HandleFrom(args.reportPipe));
     KernelHandle caller(HandleFrom(args.callerProcess));
     HANDLE ownImage = HandleFrom(args.ownImage);
-    if (GetFileType(pipe) != FILE_TYPE_PIPE || GetFileType(ownImage) != FILE_TYPE_DISK) return 1;
+    if (GetFileType(pipe.Get()) != FILE_TYPE_PIPE || GetFileType(ownImage) != FILE_TYPE_DISK) return 1;
 
     const std::wstring ownFolder = FolderOf(OwnModulePath());
     RemovalRequest request;
@@ -249,8 +247,8 @@ int RunWorker(const UninstallArgs& args) {
     } else {
         result = RemoveInstallation(request);
     }
-    WriteAll(pipe, SerializeReport(result.report));
-    CloseHandle(pipe);
+    WriteAll(pipe.Get(), SerializeReport(result.report));
+    pipe.Reset();  // the caller reads until the pipe closes
 
     WaitForSingleObject(caller.Get(), INFINITE);
     if (!result.parkedImage.empty()) DeleteNowOrAtRestart(result.parkedImage);
