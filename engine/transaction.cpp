@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "com_ptr.h"
+#include "path_utils.h"
 #include "reg_key.h"
 #include "shell_api.h"
 #include "text_buffer.h"
@@ -25,24 +26,9 @@ constexpr LONGLONG kMaxRecordBytes = 64LL * 1024 * 1024;
 // Administrators and the system only, not inherited from a looser parent.
 constexpr wchar_t kAdminOnly[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::wstring Upper(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
-}
-
-// A read-only file must still go back or away.
-bool DeleteAnyFile(const std::wstring& path) {
-    if (DeleteFileW(path.c_str())) return true;
-    DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileW(path.c_str())) return true;
-    error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 std::wstring ErrorText(DWORD error) {
@@ -307,11 +293,11 @@ LONG RestoreDeletedKey(const RecordEntry& entry, Transaction* journal) {
 // The earlier file back in its place: whatever stands there now goes.
 DWORD PutBack(const std::wstring& path) {
     const std::wstring aside = path + kKeptAsideSuffix;
-    DeleteAnyFile(path + kStagedSuffix);
-    DeleteAnyFile(path + kCopySuffix);
-    if (!Exists(aside)) return ERROR_SUCCESS;
+    DeleteFileIfPresent(path + kStagedSuffix);
+    DeleteFileIfPresent(path + kCopySuffix);
+    if (!PathExists(aside)) return ERROR_SUCCESS;
     if (MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return ERROR_SUCCESS;
-    DeleteAnyFile(path);
+    DeleteFileIfPresent(path);
     return MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
                                                                                : GetLastError();
 }
@@ -326,8 +312,8 @@ DWORD UndoEntry(const RecordEntry& entry, bool withFiles, Transaction* journal) 
         return static_cast<DWORD>(RestoreDeletedKey(entry, journal));
     case RecordEntry::FileCreated:
         if (!withFiles) return ERROR_SUCCESS;
-        DeleteAnyFile(entry.key + kStagedSuffix);
-        return DeleteAnyFile(entry.key) ? ERROR_SUCCESS : GetLastError();
+        DeleteFileIfPresent(entry.key + kStagedSuffix);
+        return DeleteFileIfPresent(entry.key) ? ERROR_SUCCESS : GetLastError();
     case RecordEntry::FileReplaced:
     case RecordEntry::FileRemoved:
         return withFiles ? PutBack(entry.key) : ERROR_SUCCESS;
@@ -352,17 +338,17 @@ void FinishCommitted(const std::vector<RecordEntry>& entries, const std::wstring
     for (const RecordEntry& entry : entries) {
         if (entry.kind == RecordEntry::FileReplaced || entry.kind == RecordEntry::FileRemoved) {
             const std::wstring aside = entry.key + kKeptAsideSuffix;
-            if (!DeleteAnyFile(aside)) MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-            DeleteAnyFile(entry.key + kCopySuffix);
+            if (!DeleteFileIfPresent(aside)) MoveFileExW(aside.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+            DeleteFileIfPresent(entry.key + kCopySuffix);
         }
-        if (entry.kind == RecordEntry::FileCreated) DeleteAnyFile(entry.key + kStagedSuffix);
+        if (entry.kind == RecordEntry::FileCreated) DeleteFileIfPresent(entry.key + kStagedSuffix);
     }
     for (const RecordEntry& entry : entries) {
         if (entry.kind == RecordEntry::FolderRemoved) RemoveDirectoryW(entry.key.c_str());
     }
     const std::wstring record = folder + kRecordName;
     const std::wstring staged = record + kStagedSuffix;
-    if (Exists(staged)) {
+    if (PathExists(staged)) {
         MoveFileExW(staged.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     }
 }
@@ -432,7 +418,7 @@ bool WriteWhole(HANDLE file, const std::wstring& text) {
 // A file made fresh under path: whatever stood there (a planted link among
 // others) is removed first, never written through.
 HANDLE CreateFresh(const std::wstring& path) {
-    DeleteAnyFile(path);
+    DeleteFileIfPresent(path);
     return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -563,7 +549,7 @@ void Transaction::NoteFailure(const std::wstring& what, DWORD error) {
 bool Transaction::CreateFolder(const std::wstring& folder) {
     std::wstring path = folder;
     while (path.size() > 3 && path.back() == L'\\') path.pop_back();
-    if (path.size() <= 3) return Exists(path);
+    if (path.size() <= 3) return PathExists(path);
     auto create = [&](const std::wstring& level) {
         RecordEntry entry;
         entry.kind = RecordEntry::FolderCreated;
@@ -608,7 +594,7 @@ bool Transaction::CreateFolder(const std::wstring& folder) {
     }
     for (size_t cut = path.find(L'\\', start);; cut = path.find(L'\\', cut + 1)) {
         const std::wstring level = path.substr(0, cut);
-        if (!Exists(level)) {
+        if (!PathExists(level)) {
             if (!create(level)) {
                 NoteFailure(level, GetLastError());
                 m_entries.pop_back();
@@ -646,7 +632,7 @@ std::wstring Transaction::BeginFile(const std::wstring& path) {
     }
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         entry.kind = RecordEntry::FileReplaced;
-        DeleteAnyFile(path + kKeptAsideSuffix);
+        DeleteFileIfPresent(path + kKeptAsideSuffix);
     }
     Note(entry);
     return path + kStagedSuffix;
@@ -658,14 +644,14 @@ bool Transaction::PlaceFile(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         if (MoveFileW(staged.c_str(), path.c_str())) return true;
         NoteFailure(path, GetLastError());
-        DeleteAnyFile(staged);
+        DeleteFileIfPresent(staged);
         return false;
     }
     const std::wstring aside = path + kKeptAsideSuffix;
     if (!MoveFileW(path.c_str(), aside.c_str())) {
         // Held open by a running program: the earlier file stays as it is.
         NoteFailure(path, GetLastError());
-        DeleteAnyFile(staged);
+        DeleteFileIfPresent(staged);
         return false;
     }
     if (!MoveFileW(staged.c_str(), path.c_str())) {
@@ -678,15 +664,15 @@ bool Transaction::PlaceFile(const std::wstring& path) {
 void Transaction::PreserveFile(const std::wstring& path) {
     RecordEntry entry;
     entry.key = path;
-    if (!Exists(path)) {
+    if (!PathExists(path)) {
         entry.kind = RecordEntry::FileCreated;
         Note(entry);
         return;
     }
     const std::wstring copy = path + kCopySuffix;
     const std::wstring aside = path + kKeptAsideSuffix;
-    DeleteAnyFile(copy);
-    DeleteAnyFile(aside);
+    DeleteFileIfPresent(copy);
+    DeleteFileIfPresent(aside);
     // The copy is whole before it carries the name recovery restores from.
     if (!CopyFileW(path.c_str(), copy.c_str(), TRUE)) {
         NoteFailure(path, GetLastError());
@@ -729,7 +715,7 @@ bool Transaction::RemoveFile(const std::wstring& path) {
         return false;
     }
     const std::wstring aside = path + kKeptAsideSuffix;
-    DeleteAnyFile(aside);
+    DeleteFileIfPresent(aside);
     RecordEntry entry;
     entry.kind = RecordEntry::FileRemoved;
     entry.key = path;
@@ -785,10 +771,10 @@ bool Transaction::Commit(Record recordAction) {
     m_entries.push_back(commit);
     Close();
     FinishCommitted(m_entries, folder);
-    DeleteAnyFile(m_path);
+    DeleteFileIfPresent(m_path);
     if (recordAction == Record::Remove) {
         // The last installation is gone: so is the machine's folder for it.
-        DeleteAnyFile(record);
+        DeleteFileIfPresent(record);
         RemoveDirectoryW(folder.c_str());
     }
     return true;
@@ -799,12 +785,12 @@ std::vector<std::wstring> Transaction::Rollback() {
     ReplayBackwards(m_entries, true, nullptr, m_installFolder, failed);
     if (!m_path.empty()) {
         const std::wstring folder = m_path.substr(0, m_path.rfind(L'\\') + 1);
-        DeleteAnyFile(folder + kRecordName + kStagedSuffix);
+        DeleteFileIfPresent(folder + kRecordName + kStagedSuffix);
     }
     Close();
     // What could not be put back stays in the journal for the next run.
     if (failed.empty() && !m_path.empty()) {
-        DeleteAnyFile(m_path);
+        DeleteFileIfPresent(m_path);
         // Without an installation the folder has nothing to keep.
         RemoveDirectoryW(m_path.substr(0, m_path.rfind(L'\\')).c_str());
     }
@@ -816,7 +802,7 @@ bool RecoverInterruptedTransaction(EntryFilter filter, std::vector<std::wstring>
     const std::wstring folder = TransactionFolder();
     if (folder.empty()) return true;
     const std::wstring journal = folder + kJournalName;
-    if (!Exists(journal)) return true;
+    if (!PathExists(journal)) return true;
     std::vector<RecordEntry> entries;
     if (!ReadRecordFile(journal, entries)) {
         failed.push_back(DescribeFailure(journal, ERROR_FILE_CORRUPT));
@@ -828,14 +814,14 @@ bool RecoverInterruptedTransaction(EntryFilter filter, std::vector<std::wstring>
         FinishCommitted(entries, folder);
     } else {
         ReplayBackwards(entries, true, filter, RecordInstallFolder(entries), failed);
-        DeleteAnyFile(folder + kRecordName + kStagedSuffix);
+        DeleteFileIfPresent(folder + kRecordName + kStagedSuffix);
     }
     // An entry the filter refused was never replayed: it is reported, but
     // it cannot keep the journal (and every later run) waiting.
     for (const std::wstring& line : failed) {
         if (line.compare(0, wcslen(kRefusedPrefix), kRefusedPrefix) != 0) return false;
     }
-    DeleteAnyFile(journal);
+    DeleteFileIfPresent(journal);
     RemoveDirectoryW(folder.substr(0, folder.size() - 1).c_str());   // when no record is left
     return true;
 }

@@ -25,11 +25,8 @@ namespace {
 
 constexpr int kPayloadId = IDR_PAYLOAD;
 constexpr wchar_t kPayloadType[] = L"ZIP";
-constexpr wchar_t kSettingsName[] = L"pixo32.ini";
 constexpr wchar_t kIconLibraryCompany[] = L"Orlovane";
 constexpr int kIconLibraryBuildBytes = 0x37600;   // 226,816: the one 4.30 build the setup replaces
-constexpr int kEnvNameChars = 260;
-constexpr int kEnvValueChars = 260;
 
 enum class Order { MessageFirst, FolderFirst };
 
@@ -113,36 +110,10 @@ int KeepIconLibrary(const wchar_t* iconLibrary) {
     return _wcsicmp(company, kIconLibraryCompany) != 0 ? 1 : 0;
 }
 
-// Replaces every %NAME% by the variable's value; an unknown name, an empty
-// one and a '%' at the end vanish. A name or value too long for its buffer,
-// or a result beyond kLongChars - 1 characters, refuses the whole expansion
-// rather than cutting a folder name.
-bool ExpandSettingsFolder(const wchar_t* text, std::wstring& expanded) {
-    expanded.clear();
-    for (const wchar_t* c = text; *c;) {
-        if (*c != L'%') {
-            expanded += *c++;
-        } else {
-            const wchar_t* nameStart = ++c;
-            while (*c && *c != L'%') ++c;
-            std::wstring name(nameStart, c);
-            if (*c == L'%') ++c;
-            if (name.size() > static_cast<size_t>(kEnvNameChars)) return false;
-            wchar_t value[kEnvValueChars] = {};
-            DWORD chars = name.empty() ? 0
-                                       : GetEnvironmentVariableW(name.c_str(), value, kEnvValueChars);
-            if (chars >= static_cast<DWORD>(kEnvValueChars)) return false;
-            if (chars != 0) expanded += value;
-        }
-        if (expanded.size() >= static_cast<size_t>(kLongChars)) return false;
-    }
-    return true;
-}
-
 // Forms "<folder>pixo32.ini" when it is a usable path (at most 259 characters).
 bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
     wchar_t formed[kLongChars] = {};
-    if (!CopyText(formed, kLongChars, folder) || !AppendText(formed, kLongChars, kSettingsName)) {
+    if (!CopyText(formed, kLongChars, folder) || !AppendText(formed, kLongChars, kSettingsFileName)) {
         return false;
     }
     if (wcslen(formed) >= static_cast<size_t>(kPathChars)) return false;
@@ -155,7 +126,7 @@ bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
 bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, Transaction& transaction) {
     std::wstring expanded;
     if (wcschr(iniFolder, L'%')) {
-        if (!ExpandSettingsFolder(iniFolder, expanded)) return false;
+        if (!ExpandVariables(iniFolder, expanded)) return false;
     } else {
         expanded = iniFolder;
     }
@@ -180,8 +151,8 @@ void KeepToRecordedSettingsFolder(const wchar_t* target, wchar_t* iniFolder) {
     std::wstring expanded;
     std::wstring fallback = kDefaultSettingsFolder;
     std::wstring defaultExpanded;
-    ExpandSettingsFolder(kDefaultSettingsFolder, defaultExpanded);
-    if (!ExpandSettingsFolder(iniFolder, expanded)) expanded.clear();
+    ExpandVariables(kDefaultSettingsFolder, defaultExpanded);
+    if (!ExpandVariables(iniFolder, expanded)) expanded.clear();
     if (!expanded.empty() && expanded.back() != L'\\') expanded += L'\\';
     if (!defaultExpanded.empty() && defaultExpanded.back() != L'\\') defaultExpanded += L'\\';
     if (!expanded.empty() && _wcsicmp(expanded.c_str(), defaultExpanded.c_str()) == 0) return;
@@ -192,7 +163,7 @@ void KeepToRecordedSettingsFolder(const wchar_t* target, wchar_t* iniFolder) {
         for (const RecordEntry& entry : record) {
             const size_t cut = entry.key.rfind(L'\\');
             if (entry.kind != RecordEntry::FileCreated || cut == std::wstring::npos ||
-                _wcsicmp(entry.key.c_str() + cut + 1, kSettingsName) != 0 ||
+                _wcsicmp(entry.key.c_str() + cut + 1, kSettingsFileName) != 0 ||
                 _wcsnicmp(entry.key.c_str(), target, wcslen(target)) == 0) {
                 continue;
             }

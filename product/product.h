@@ -9,6 +9,9 @@ inline constexpr wchar_t kSetupCaption[] = L"Pixolum 32-bit Setup";
 inline constexpr wchar_t kViewerExe[] = L"pixo32.exe";
 inline constexpr wchar_t kViewerWindowClass[] = L"Pixolum";
 inline constexpr wchar_t kDefaultSettingsFolder[] = L"%APPDATA%\\Pixolum";
+inline constexpr wchar_t kSettingsFileName[] = L"pixo32.ini";
+// Left beside the settings file when its UTF-16 copy could not be put in place.
+inline constexpr wchar_t kSettingsScratchName[] = L"pixo32.ini_temp";
 inline constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";
 // The folder verb's key name and menu text ("Browse with Pixolum").

@@ -6,6 +6,8 @@
 
 #include "association_writer.h"
 #include "format_catalogue.h"
+#include "path_utils.h"
+#include "product.h"
 #include "reg_key.h"
 #include "shortcuts.h"
 
@@ -152,10 +154,7 @@ bool IsLinkPlace(const std::wstring& path) {
 }
 
 bool IsSettingsFile(const std::wstring& path) {
-    const size_t cut = path.rfind(L'\\');
-    if (cut == std::wstring::npos) return false;
-    const std::wstring name = path.substr(cut + 1);
-    return _wcsicmp(name.c_str(), L"pixo32.ini") == 0 || _wcsicmp(name.c_str(), L"pixo32.ini_temp") == 0;
+    return HasFileName(path, kSettingsFileName) || HasFileName(path, kSettingsScratchName);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "com_ptr.h"
+#include "path_utils.h"
 #include "product.h"
 #include "shortcuts.h"
 #include "text_buffer.h"
@@ -15,14 +16,10 @@
 
 namespace {
 
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void RemoveOurLink(const std::wstring& linkPath, const std::wstring& installFolder,
                    const std::wstring& longInstallFolder, Transaction& transaction,
                    RemovalReport& report) {
-    if (!Exists(linkPath)) return;
+    if (!PathExists(linkPath)) return;
     const std::wstring target = ReadLinkTarget(linkPath);
     // Earlier builds wrote the folder as typed, blanks ending a level and all.
     const std::wstring canonicalTarget = CanonicalFolderOf(FolderOf(target));
@@ -65,7 +62,7 @@ void RemoveLinks(const std::wstring& installFolder, const std::vector<std::wstri
     if (!longFolder.empty() && longFolder.back() != L'\\') longFolder += L'\\';
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
         const std::wstring group = SpecialFolder(csidl) + L"Pixolum\\";
-        if (!Exists(group)) continue;
+        if (!PathExists(group)) continue;
         wchar_t versionLink[kVersionLinkChars];
         FormatVersionLinkName(versionLink, kVersionLinkChars);
         RemoveOurLink(group + versionLink, installFolder, longFolder, transaction, report);

@@ -5,6 +5,8 @@
 
 
 #include "link_cleanup.h"
+#include "path_utils.h"
+#include "product.h"
 #include "record_policy.h"
 #include "registry_cleanup.h"
 #include "transaction.h"
@@ -13,14 +15,7 @@
 
 namespace {
 
-constexpr const wchar_t* kSettingsFileName = L"pixo32.ini";
 constexpr const wchar_t* kLegacyRecordName = L"px_install.rec";
-// Left by the setup when it could not put the UTF-16 copy in place.
-constexpr const wchar_t* kSettingsScratchName = L"pixo32.ini_temp";
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 bool SamePath(const std::wstring& a, const std::wstring& b) {
     return _wcsicmp(a.c_str(), b.c_str()) == 0;
@@ -38,17 +33,12 @@ struct Installed {
     std::vector<std::wstring> settingsFolders;   // made by the setup for the settings
 };
 
-bool IsSettingsName(const std::wstring& path) {
-    const size_t cut = path.rfind(L'\\');
-    return cut != std::wstring::npos && _wcsicmp(path.c_str() + cut + 1, kSettingsFileName) == 0;
-}
-
 Installed FromRecord(const std::vector<RecordEntry>& record, const std::wstring& installFolder) {
     Installed installed;
     for (const RecordEntry& entry : record) {
         if (!IsProductEntry(entry, installFolder)) continue;
         if (entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FileReplaced) {
-            if (IsSettingsName(entry.key)) {
+            if (HasFileName(entry.key, kSettingsFileName)) {
                 installed.settings.push_back(entry.key);
             } else if (IsPathInFolder(entry.key, installFolder)) {
                 installed.files.push_back(entry.key);
@@ -73,11 +63,15 @@ Installed FromRecord(const std::vector<RecordEntry>& record, const std::wstring&
     return installed;
 }
 
+// The default settings folder expanded by the setup's own rule; nothing when
+// that gives no absolute folder: nothing is removed by a relative name.
 std::wstring DefaultSettingsFile() {
-    wchar_t expanded[MAX_PATH] = {};
-    const DWORD length = ExpandEnvironmentStringsW(L"%APPDATA%\\Pixolum\\pixo32.ini", expanded, MAX_PATH);
-    if (length == 0 || length > MAX_PATH || wcschr(expanded, L'%')) return std::wstring();
-    return expanded;
+    std::wstring expanded;
+    wchar_t folder[kPathChars] = {};
+    if (!ExpandVariables(kDefaultSettingsFolder, expanded) || !CanonicalFolder(expanded.c_str(), folder)) {
+        return std::wstring();
+    }
+    return folder + std::wstring(kSettingsFileName);
 }
 
 Installed FromEntryList(const RemovalRequest& request) {
@@ -99,22 +93,6 @@ Installed FromEntryList(const RemovalRequest& request) {
 
 }  // namespace
 
-bool DeleteFileIfPresent(const std::wstring& path, int waitMs) {
-    for (int waited = 0;; waited += 100) {
-        if (DeleteFileW(path.c_str())) return true;
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-            if (DeleteFileW(path.c_str())) return true;
-        }
-        if (waited >= waitMs) return false;
-        Sleep(100);
-    }
-}
-
 std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
     std::vector<std::wstring> files;
     std::vector<RecordEntry> record;
@@ -131,7 +109,7 @@ std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
     for (const std::wstring& file : installed.settings) {
         bool seen = false;
         for (const std::wstring& listed : files) seen = seen || SamePath(listed, file);
-        if (!seen && Exists(file)) files.push_back(file);
+        if (!seen && PathExists(file)) files.push_back(file);
     }
     return files;
 }
@@ -140,7 +118,7 @@ bool IsInstallation(const std::wstring& installFolder) {
     const std::wstring registered = RegisteredInstallFolder();
     return (!registered.empty() &&
             _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) == 0) ||
-           Exists(installFolder + kSettingsFileName);
+           PathExists(installFolder + kSettingsFileName);
 }
 
 bool RemoveEmptyFolders(const std::wstring& installFolder, const PayloadEntries& entries) {
@@ -150,7 +128,7 @@ bool RemoveEmptyFolders(const std::wstring& installFolder, const PayloadEntries&
         RemoveDirectoryW((installFolder + folder).c_str());
     }
     RemoveDirectoryW(installFolder.c_str());
-    return !Exists(installFolder);
+    return !PathExists(installFolder);
 }
 
 RemovalResult RemoveInstallation(const RemovalRequest& request) {
@@ -226,7 +204,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     for (const std::wstring& file : installed.settings) {
         const std::wstring scratch = FolderOf(file) + kSettingsScratchName;
         transaction.RemoveFile(scratch);
-        if (Exists(file)) settingsFiles.push_back(file);
+        if (PathExists(file)) settingsFiles.push_back(file);
     }
     if (!settingsFiles.empty() && !request.removeSettings) report.settingsKept = true;
     if (request.removeSettings) {
@@ -302,7 +280,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     for (auto created = installed.folders.rbegin(); created != installed.folders.rend(); ++created) {
         RemoveDirectoryW(created->c_str());
     }
-    report.folderKept = Exists(request.installFolder) && !result.imageDeferred;
+    report.folderKept = PathExists(request.installFolder) && !result.imageDeferred;
     if (report.associationsRemoved) {
         SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSHNOWAIT, nullptr, nullptr);
     }

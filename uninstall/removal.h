@@ -39,7 +39,3 @@ RemovalResult RemoveInstallation(const RemovalRequest& request);
 // Removes the listed folders that are empty, deepest first, then the install
 // folder itself; true when the install folder is gone.
 bool RemoveEmptyFolders(const std::wstring& installFolder, const PayloadEntries& entries);
-
-// DeleteFileW that also takes a read-only file, and retries for up to
-// waitMs while the file is still in use; true when the file is gone.
-bool DeleteFileIfPresent(const std::wstring& path, int waitMs = 0);

@@ -38,6 +38,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "path_utils.h"
 #include "removal.h"
 #include "uninstall_paths.h"
 #include "win_handles.h"

@@ -43,6 +43,58 @@ std::wstring CurrentFolder() {
     return folder;
 }
 
+bool PathExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool HasFileName(const std::wstring& path, const wchar_t* name) {
+    const size_t cut = path.rfind(L'\\');
+    return cut != std::wstring::npos && _wcsicmp(path.c_str() + cut + 1, name) == 0;
+}
+
+bool DeleteFileIfPresent(const std::wstring& path, int waitMs) {
+    for (int waited = 0;; waited += 100) {
+        if (DeleteFileW(path.c_str())) return true;
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+            if (DeleteFileW(path.c_str())) return true;
+            error = GetLastError();
+        }
+        if (waited >= waitMs) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(100);
+    }
+}
+
+bool ExpandVariables(const wchar_t* text, std::wstring& expanded) {
+    constexpr size_t kNameChars = 260;
+    constexpr DWORD kValueChars = 260;
+    expanded.clear();
+    for (const wchar_t* c = text; *c;) {
+        if (*c != L'%') {
+            expanded += *c++;
+        } else {
+            const wchar_t* nameStart = ++c;
+            while (*c && *c != L'%') ++c;
+            std::wstring name(nameStart, c);
+            if (*c == L'%') ++c;
+            if (name.size() > kNameChars) return false;
+            wchar_t value[kValueChars] = {};
+            DWORD chars = name.empty() ? 0 : GetEnvironmentVariableW(name.c_str(), value, kValueChars);
+            if (chars >= kValueChars) return false;
+            if (chars != 0) expanded += value;
+        }
+        if (expanded.size() >= static_cast<size_t>(kLongChars)) return false;
+    }
+    return true;
+}
+
 void AppendBackslash(wchar_t* text) {
     if (!text) return;
     const size_t n = wcsnlen(text, kPathChars);

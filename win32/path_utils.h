@@ -9,6 +9,23 @@
 // The process's current folder, of any length; empty when it cannot be read.
 std::wstring CurrentFolder();
 
+// Something (a file or a folder) is at path.
+bool PathExists(const std::wstring& path);
+
+// path's last level is name, in any case.
+bool HasFileName(const std::wstring& path, const wchar_t* name);
+
+// Deletes a file, a read-only one too; true when it is gone (or was never
+// there). A file still in use is tried again every 100 ms for up to waitMs.
+// On false, GetLastError tells why.
+bool DeleteFileIfPresent(const std::wstring& path, int waitMs = 0);
+
+// Replaces every %NAME% by the variable's value; an unknown name, an empty
+// one and a '%' at the end vanish. A name or value of 260 characters or more,
+// or a result of kLongChars characters or more, refuses the whole expansion
+// (false) rather than cutting a folder name.
+bool ExpandVariables(const wchar_t* text, std::wstring& expanded);
+
 void AppendBackslash(wchar_t* text);
 void TrimSpaces(wchar_t* text);
 int CreateDirectoryTree(wchar_t* folder);       // 1 = exists now; normalises in place
