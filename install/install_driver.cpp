@@ -125,20 +125,15 @@ bool FormSettingsPath(const wchar_t* folder, wchar_t* path) {
 // the program folder.
 bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, Transaction& transaction) {
     std::wstring expanded;
-    if (wcschr(iniFolder, L'%')) {
-        if (!ExpandVariables(iniFolder, expanded)) return false;
-    } else {
-        expanded = iniFolder;
-    }
-    // CreateDirectoryTree works within kPathChars and needs room for the
-    // backslash it appends.
-    if (expanded.size() >= static_cast<size_t>(kPathChars) - 1) return false;
-    wchar_t folder[kLongChars] = {};
-    CopyText(folder, kLongChars, expanded.c_str());
-    wchar_t canonical[kPathChars] = {};
-    if (CanonicalFolder(folder, canonical)) transaction.CreateFolder(canonical);
-    CreateDirectoryTree(folder);
-    if (folder[0] == L'\0') return false;
+    if (!ExpandVariables(iniFolder, expanded)) return false;
+    // Only an absolute folder has the one spelling that the journal, the
+    // settings and the uninstaller share; a relative one (an unknown variable
+    // that vanished, say) would land wherever the process happens to be.
+    wchar_t folder[kPathChars] = {};
+    if (!CanonicalFolder(expanded.c_str(), folder)) return false;
+    // A folder that cannot be made fails the installation (the transaction
+    // notes why) rather than moving the settings elsewhere.
+    transaction.CreateFolder(folder);
     return FormSettingsPath(folder, activeIni);
 }
 
@@ -215,7 +210,7 @@ int RunInstallation(InstallOptions& options) {
                              DescribeFailure(transaction.FailedAt(), transaction.Error()));
     }
     transaction.Stage(L"files");
-    if (!transaction.CreateFolder(target) || !CreateDirectoryTree(target)) {
+    if (!transaction.CreateFolder(target)) {
         const std::wstring detail = DescribeFailure(transaction.FailedAt(), transaction.Error());
         return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst,
                              detail + NotUndone(transaction.Rollback()));

@@ -17,17 +17,6 @@
 
 namespace {
 
-// A link or folder that did not exist goes into the install record, so that
-// a failed installation and the uninstaller take it away again.
-void NoteNewPath(const std::wstring& path, RecordEntry::Kind kind, Transaction* tx) {
-    Transaction* record = tx;
-    if (!record || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
-    RecordEntry entry;
-    entry.kind = kind;
-    entry.key = path;
-    record->Note(entry);
-}
-
 bool FitsPath(const std::wstring& path) {
     return path.size() < static_cast<size_t>(kPathChars);
 }
@@ -105,8 +94,12 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers, Transactio
     wchar_t group[kPathChars];
     GetSpecialFolderPath(group, allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
     if (!AppendText(group, kPathChars, L"Pixolum")) return 0;
-    NoteNewPath(group, RecordEntry::FolderCreated, tx);
-    CreateDirectoryTree(group);
+    // Journaled where there is a journal; the Programs folder itself exists.
+    if (tx) {
+        tx->CreateFolder(group);
+    } else {
+        CreateDirectoryW(group, nullptr);
+    }
     // A file of that name, or no rights: the links cannot be made, and the
     // installation must not say they were.
     const DWORD groupAttributes = GetFileAttributesW(group);

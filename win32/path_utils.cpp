@@ -10,29 +10,6 @@
 #include "text_buffer.h"
 #include "win_handles.h"
 
-namespace {
-
-// A folder "exists" for the setup when the process can change into it: that
-// also proves it may be traversed, which the unpacking step needs later. The
-// current folder is put back before returning.
-bool CanEnterFolder(const wchar_t* folder) {
-    std::wstring saved(kPathChars, L'\0');
-    DWORD len = GetCurrentDirectoryW(kPathChars, &saved[0]);
-    if (len >= kPathChars) {
-        // Cannot happen with the classic path limit, but never lose the
-        // current folder: read it again into a buffer of the reported size.
-        saved.assign(len, L'\0');
-        len = GetCurrentDirectoryW(len, &saved[0]);
-    }
-    if (len == 0 || len >= saved.size()) return false;
-    saved.resize(len);
-    if (!SetCurrentDirectoryW(folder)) return false;
-    SetCurrentDirectoryW(saved.c_str());
-    return true;
-}
-
-}  // namespace
-
 std::wstring CurrentFolder() {
     DWORD chars = GetCurrentDirectoryW(0, nullptr);
     if (chars == 0) return {};
@@ -159,42 +136,6 @@ int CanonicalFolder(const wchar_t* given, wchar_t* out) {
         if (result.size() >= static_cast<size_t>(kPathChars)) return 0;
     }
     return CopyText(out, kPathChars, result.c_str()) ? 1 : 0;
-}
-
-int CreateDirectoryTree(wchar_t* folder) {
-    if (!folder || folder[0] == L'\0') return 0;
-    TrimSpaces(folder);
-    if (folder[0] == L'\0') return 0;
-    AppendBackslash(folder);
-    if (CanEnterFolder(folder)) return 1;
-
-    // Rebuild the path level by level, creating each level on the way. Levels
-    // that cannot be created (a drive "C:", a server "\\server" and its share)
-    // need not be, so failures are ignored here and judged only at the end.
-    wchar_t built[kPathChars] = {};
-    size_t used = 0;
-    size_t i = 0;
-    if (folder[0] == L'\\' && folder[1] == L'\\') {
-        built[0] = built[1] = L'\\';
-        used = i = 2;
-    }
-    const size_t length = wcsnlen(folder, kPathChars);
-    for (; i < length; ++i) {
-        if (folder[i] != L'\\') {
-            if (used + 1 < kPathChars) {
-                built[used++] = folder[i];
-                built[used] = L'\0';
-            }
-            continue;
-        }
-        TrimSpaces(built);  // blanks at the end of a level vanish
-        CreateDirectoryW(built, nullptr);
-        AppendBackslash(built);
-        used = wcsnlen(built, kPathChars);
-    }
-    CopyText(folder, kPathChars, built);
-    AppendBackslash(folder);
-    return CanEnterFolder(folder) ? 1 : 0;
 }
 
 int FileSizeOf(const wchar_t* path) {
