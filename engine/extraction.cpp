@@ -424,7 +424,10 @@ int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, int keepIconLib
     std::wstring base(targetFolder);
     if (!base.empty() && base.back() != L'\\') base += L'\\';
     if (!archive.get()) return -1;
-    if (!SetCurrentDirectoryW(targetFolder)) return -1;
+    // Every file is opened by its full path below base: the process's
+    // current folder stays where it was (the log of a failure belongs there).
+    const DWORD attributes = GetFileAttributesW(targetFolder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return -1;
 
     unz_global_info64 global;
     if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return kExtractIncomplete;

@@ -239,14 +239,8 @@ int RunInstallation(InstallOptions& options) {
     AppendText(iconLibrary, kLongChars, L"Icons.dll");
     int keep = KeepIconLibrary(iconLibrary);
 
-    // 5. Unpack; the current folder is the target folder from here on. A walk
-    // that stopped early has already entered the target: the failure's log
-    // entry still belongs in the folder the setup started in.
-    std::wstring startFolder = CurrentFolder();
+    // 5. Unpack.
     auto fail = [&](int message, Order order) {
-        // The log belongs where the setup started, and the target must not
-        // be the current folder while its levels are removed.
-        if (!startFolder.empty()) SetCurrentDirectoryW(startFolder.c_str());
         const std::wstring detail = transaction.Failed()
                                         ? DescribeFailure(transaction.FailedAt(), transaction.Error())
                                         : std::wstring();
