@@ -29,8 +29,6 @@ public:
 
     const std::wstring& LinkTarget() const { return m_target; }
     int UnderlineMode() const { return m_underlineMode; }
-    BOOL IsHovering() const { return m_isHovering; }
-    BOOL IsVisited() const { return m_isVisited; }
 
 protected:
     const MessageMap* GetMessageMap() const override;

@@ -494,10 +494,3 @@ int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int 
     ZipReader archive(archivePath);
     return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);
 }
-
-void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime) {
-    KernelHandle file(CreateFileW(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                0, nullptr));
-    if (!file) return;
-    SetOpenFileDate(file.Get(), dosDateTime);
-}

@@ -29,4 +29,3 @@ int LongestPayloadEntry(int resourceId, const wchar_t* resourceType);
 int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
                    Transaction* transaction = nullptr,
                    const ExtractionProgress* progress = nullptr);
-void SetFileDateFromEntry(const wchar_t* fileName, uint32_t dosDateTime);

@@ -23,7 +23,3 @@ int CWinApp::Run(HINSTANCE instance) {
 }
 
 CWinApp* AfxGetApp() { return g_app; }
-
-HINSTANCE AfxGetInstanceHandle() {
-    return g_app && g_app->Instance() ? g_app->Instance() : GetModuleHandleW(nullptr);
-}

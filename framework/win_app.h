@@ -22,15 +22,11 @@ public:
     virtual int ExitInstance() { return m_nExitCode; }
 
     HINSTANCE Instance() const { return m_hInstance; }
-    void SetMainWindow(HWND window) { m_hwndMain = window; }
-    HWND MainWindow() const { return m_hwndMain; }
 
 protected:
     HINSTANCE m_hInstance = nullptr;
-    HWND m_hwndMain = nullptr;   // the main window while one is shown
     int m_nExitCode = 0;
 };
 
 // The one application object, or null before it is constructed.
 CWinApp* AfxGetApp();
-HINSTANCE AfxGetInstanceHandle();

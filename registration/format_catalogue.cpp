@@ -99,14 +99,6 @@ static_assert(PicturesComeFirst(), "rows 0 to 48 are exactly the picture formats
 
 }  // namespace
 
-void SelectPictureFormats(AssociationSelection& selection) {
-    for (int i = 0; i < kSelectionSlots; ++i) selection.slots[i] = i < kPictureFormatCount ? 1 : 0;
-}
-
-void SelectAllFormats(AssociationSelection& selection) {
-    for (int32_t& slot : selection.slots) slot = 1;
-}
-
 bool FormatDefaultIcon(const FormatRow& row, const wchar_t* viewerPath, wchar_t* out,
                        size_t outChars) {
     if (!out || outChars == 0) return false;

@@ -55,9 +55,6 @@ extern const FormatRow FormatCatalogue[kFormatCount];
 
 static_assert(kFormatCount < kSelectionSlots, "every row has its selection slot");
 
-// Selection producers of the command line ("/assoc=1" and "/assoc=2").
-void SelectPictureFormats(AssociationSelection& selection);  // slots 0..48 = 1, the rest 0
-void SelectAllFormats(AssociationSelection& selection);      // all 64 slots = 1
 
 // The row's DefaultIcon data: "<viewerPath>,<index>", or "%1" for kOwnIcon.
 // Returns false (out empty) when the result would not fit in outChars

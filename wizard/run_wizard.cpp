@@ -1,7 +1,6 @@
 #include "run_wizard.h"
 
 #include "resource.h"
-#include "win_app.h"
 #include "wiz_page.h"
 #include "wiz_sheet.h"
 
@@ -21,5 +20,4 @@ void RunSetupWizard(HINSTANCE instance, HFONT headingFont) {
     }
     sheet.DoModal();
     sheet.RemoveAllPages();
-    if (CWinApp* app = AfxGetApp()) app->SetMainWindow(nullptr);
 }

@@ -6,7 +6,6 @@
 #include "resource.h"
 #include "resource_text.h"
 #include "text_buffer.h"
-#include "win_app.h"
 #include "wiz_page.h"
 
 CWizPropertySheet g_wizardSheet;
@@ -76,7 +75,6 @@ BOOL CWizPropertySheet::OnInitDialog() {
         m_nDpi = GetDeviceCaps(screen, LOGPIXELSX);
         ReleaseDC(m_hWnd, screen);
     }
-    if (CWinApp* app = AfxGetApp()) app->SetMainWindow(m_hWnd);
     return result;
 }
 

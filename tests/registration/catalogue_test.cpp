@@ -156,11 +156,3 @@ TEST(Catalogue, DefaultIconThatDoesNotFitIsRefusedNotCut) {
     EXPECT_STREQ(icon, L"C:\\pixo32.exe,0");
 }
 
-TEST(Catalogue, SelectionProducers) {
-    AssociationSelection selection;
-    selection.slots[60] = 1;
-    SelectPictureFormats(selection);
-    for (int i = 0; i < kSelectionSlots; ++i) EXPECT_EQ(selection.slots[i], i < 49 ? 1 : 0) << i;
-    SelectAllFormats(selection);
-    for (int i = 0; i < kSelectionSlots; ++i) EXPECT_EQ(selection.slots[i], 1) << i;
-}

@@ -17,6 +17,15 @@
 namespace {
 
 // A catalogue extension (ASCII) as the registry names it.
+// "/assoc=1": the 49 picture formats, which open the catalogue; "/assoc=2":
+// every slot (the README's switch table).
+void SelectPictureFormats(AssociationSelection& selection) {
+    for (int i = 0; i < kSelectionSlots; ++i) selection.slots[i] = i < 49 ? 1 : 0;
+}
+void SelectAllFormats(AssociationSelection& selection) {
+    for (int32_t& slot : selection.slots) slot = 1;
+}
+
 std::wstring Wide(const char* text) { return std::wstring(text, text + std::strlen(text)); }
 
 const wchar_t* const kGiven = L"  C:\\pxreg\\Inst Dir  ";
