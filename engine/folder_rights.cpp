@@ -8,6 +8,7 @@
 #include "install_options.h"
 #include "path_utils.h"
 #include "reg_key.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -16,24 +17,6 @@ namespace {
 // and files (OICI). "P": the parent's entries are not inherited.
 constexpr const wchar_t* kProgramFilesRights =
     L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-
-// The descriptor ConvertStringSecurityDescriptorToSecurityDescriptorW
-// allocates, freed with LocalFree.
-class LocalDescriptor {
-public:
-    LocalDescriptor() = default;
-    ~LocalDescriptor() {
-        if (m_descriptor) LocalFree(m_descriptor);
-    }
-    LocalDescriptor(const LocalDescriptor&) = delete;
-    LocalDescriptor& operator=(const LocalDescriptor&) = delete;
-
-    PSECURITY_DESCRIPTOR* Receive() { return &m_descriptor; }
-    PSECURITY_DESCRIPTOR Get() const { return m_descriptor; }
-
-private:
-    PSECURITY_DESCRIPTOR m_descriptor = nullptr;
-};
 
 // The registry's value, not the environment: an elevated setup inherits the
 // environment of the user who started it.
@@ -68,8 +51,9 @@ bool IsInProgramFiles(const wchar_t* folder) {
 // and the protection bit that "D:P" sets. (SetNamedSecurityInfoW would also
 // walk the folder's children, of which a folder just made has none.)
 bool GrantProgramFilesRights(const wchar_t* folder) {
-    LocalDescriptor descriptor;
+    // Allocated by the call, freed with LocalFree.
+    LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
     return ConvertStringSecurityDescriptorToSecurityDescriptorW(kProgramFilesRights, SDDL_REVISION_1,
-                                                                descriptor.Receive(), nullptr) &&
+                                                                descriptor.Put(), nullptr) &&
            SetFileSecurityW(folder, DACL_SECURITY_INFORMATION, descriptor.Get());
 }

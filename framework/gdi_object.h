@@ -3,43 +3,23 @@
 
 #include <windows.h>
 
-// Owns one GDI handle of type H; copying is deleted, moving hands it over.
+#include "win_handles.h"
+
+// Owns one GDI handle of type H, on the Win32 layer's owner; the class
+// layer's names (Attach, Detach, GetSafeHandle) over it.
 template <class H>
-class CGdiObject {
+class CGdiObject : public UniqueHandle<GdiTraits<H>> {
 public:
-    CGdiObject() = default;
-    explicit CGdiObject(H handle) : m_handle(handle) {}
-    ~CGdiObject() { DeleteObject(); }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    CGdiObject(CGdiObject&& other) noexcept : m_handle(other.Detach()) {}
-    CGdiObject& operator=(CGdiObject&& other) noexcept {
-        if (this != &other) Attach(other.Detach());
-        return *this;
-    }
+    using UniqueHandle<GdiTraits<H>>::UniqueHandle;
 
     // Takes ownership of handle; the handle held before is deleted.
     void Attach(H handle) {
-        if (handle == m_handle) return;
-        DeleteObject();
-        m_handle = handle;
+        if (handle != this->Get()) this->Reset(handle);
     }
-    H Detach() {
-        H handle = m_handle;
-        m_handle = nullptr;
-        return handle;
-    }
-    BOOL DeleteObject() {
-        if (!m_handle) return FALSE;
-        const BOOL deleted = ::DeleteObject(m_handle);
-        m_handle = nullptr;
-        return deleted;
-    }
-    H GetSafeHandle() const { return m_handle; }
-    operator H() const { return m_handle; }
-
-private:
-    H m_handle = nullptr;
+    H Detach() { return this->Release(); }
+    BOOL DeleteObject() { return this->Close(); }
+    H GetSafeHandle() const { return this->Get(); }
+    operator H() const { return this->Get(); }
 };
 
 class CFont : public CGdiObject<HFONT> {

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "shell_api.h"
+#include "win_handles.h"
 
 // Only a successful CoInitialize (S_OK or S_FALSE) is balanced: after
 // RPC_E_CHANGED_MODE the thread already lives in another apartment, the work
@@ -24,53 +25,26 @@ private:
     HRESULT m_hr;
 };
 
+namespace close_fn {
+template <typename T>
+bool Com(T* v) {
+    v->Release();
+    return true;
+}
+inline bool TaskMem(LPITEMIDLIST v) {
+    lazy::CoTaskMemFree(v);
+    return true;
+}
+}  // namespace close_fn
+
 // One interface pointer, released when it goes out of scope.
 template <typename T>
-class ComRef {
+class ComRef : public UniqueHandle<NullHandleTraits<T*, close_fn::Com<T>>> {
 public:
-    ComRef() = default;
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ComRef(ComRef&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    ComRef& operator=(ComRef&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_p = other.m_p;
-            other.m_p = nullptr;
-        }
-        return *this;
-    }
-
-    void Reset() {
-        if (m_p) {
-            m_p->Release();
-            m_p = nullptr;
-        }
-    }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    void** PutVoid() {
-        Reset();
-        return reinterpret_cast<void**>(&m_p);
-    }
-
-private:
-    T* m_p = nullptr;
+    using UniqueHandle<NullHandleTraits<T*, close_fn::Com<T>>>::UniqueHandle;
+    T* operator->() const { return this->Get(); }
+    void** PutVoid() { return reinterpret_cast<void**>(this->Put()); }
 };
 
 // An item-id list the shell allocated for us.
-class ItemIdList {
-public:
-    ItemIdList() = default;
-    explicit ItemIdList(LPITEMIDLIST list) : m_pidl(list) {}
-    ~ItemIdList() { lazy::CoTaskMemFree(m_pidl); }
-    ItemIdList(const ItemIdList&) = delete;
-    ItemIdList& operator=(const ItemIdList&) = delete;
-
-    LPITEMIDLIST* Put() { return &m_pidl; }
-    LPCITEMIDLIST Get() const { return m_pidl; }
-
-private:
-    LPITEMIDLIST m_pidl = nullptr;
-};
+using ItemIdList = UniqueHandle<NullHandleTraits<LPITEMIDLIST, close_fn::TaskMem>>;

@@ -5,56 +5,35 @@
 
 #include <string>
 
+#include "win_handles.h"
+
+namespace close_fn {
+inline bool RegKey(HKEY v) { return RegCloseKey(v) == ERROR_SUCCESS; }
+}  // namespace close_fn
+
 // Open and Create return the Win32 status (ERROR_SUCCESS = 0) and leave the
 // object empty on failure. No registry-view flags are added: the 32-bit setup
 // sees the 32-bit view on 64-bit Windows, which is what it must write to.
-class RegKey {
+class RegKey : public UniqueHandle<NullHandleTraits<HKEY, close_fn::RegKey>> {
 public:
-    RegKey() = default;
-    ~RegKey() { Close(); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    RegKey(RegKey&& other) noexcept : m_hKey(other.m_hKey) { other.m_hKey = nullptr; }
-    RegKey& operator=(RegKey&& other) noexcept {
-        if (this != &other) {
-            Close();
-            m_hKey = other.m_hKey;
-            other.m_hKey = nullptr;
-        }
-        return *this;
-    }
-
     [[nodiscard]] LONG Open(HKEY parent, const wchar_t* subKey, REGSAM access) {
-        Close();
         HKEY key = nullptr;
         const LONG status = RegOpenKeyExW(parent, subKey, 0, access, &key);
-        if (status == ERROR_SUCCESS) m_hKey = key;
+        Reset(status == ERROR_SUCCESS ? key : nullptr);
         return status;
     }
 
     // disposition (optional) receives REG_CREATED_NEW_KEY or REG_OPENED_EXISTING_KEY.
     [[nodiscard]] LONG Create(HKEY parent, const wchar_t* subKey, REGSAM access,
                               DWORD* disposition = nullptr) {
-        Close();
         HKEY key = nullptr;
         const LONG status = RegCreateKeyExW(parent, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                             access, nullptr, &key, disposition);
-        if (status == ERROR_SUCCESS) m_hKey = key;
+        Reset(status == ERROR_SUCCESS ? key : nullptr);
         return status;
     }
 
-    void Close() {
-        if (m_hKey) {
-            RegCloseKey(m_hKey);
-            m_hKey = nullptr;
-        }
-    }
-
-    HKEY Get() const { return m_hKey; }
-    bool IsOpen() const { return m_hKey != nullptr; }
-
-private:
-    HKEY m_hKey = nullptr;
+    bool IsOpen() const { return IsValid(); }
 };
 
 // Neither values nor subkeys: a key the setup made that holds nothing else.

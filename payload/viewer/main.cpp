@@ -1,5 +1,6 @@
 // Pixolum viewer stand-in: shows the picture named on the command line, or
 // with "/thumbs" the pictures of a folder.
+#include "com_ptr.h"
 #include "viewer_logic.h"
 #include "viewer_window.h"
 
@@ -27,7 +28,7 @@ bool IsFile(const std::wstring& path) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR, int showCommand) {
-    pixo::ComInit com;  // OleLoadPicture decodes through COM
+    ComScope com;  // OleLoadPicture decodes through COM
     std::vector<std::wstring> words = pixo::SplitCommandLine(GetCommandLineW());
     if (!words.empty()) words.erase(words.begin());  // the program itself
     pixo::ViewerArgs args = pixo::ParseViewerArgs(words);

@@ -1,5 +1,6 @@
 #include "picture.h"
 
+#include "com_ptr.h"
 #include "viewer_logic.h"
 
 #include <ocidl.h>
@@ -50,7 +51,7 @@ LoadedPicture LoadBitmapFile(const std::wstring& path) {
 
 // The whole file in movable global memory, as OleLoadPicture's stream needs it.
 GlobalMemory ReadWholeFile(const std::wstring& path, DWORD* bytes) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GlobalMemory();
     DWORD high = 0;
@@ -74,10 +75,10 @@ LoadedPicture LoadOlePicture(const std::wstring& path) {
     DWORD bytes = 0;
     GlobalMemory memory = ReadWholeFile(path, &bytes);
     if (!memory) return LoadedPicture();
-    ComPtr<IStream> stream;
+    ComRef<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()))) return LoadedPicture();
     memory.Release();  // the stream frees it now
-    ComPtr<IPicture> ole;
+    ComRef<IPicture> ole;
     if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes), FALSE, IID_IPicture,
                               reinterpret_cast<void**>(ole.Put())))) {
         return LoadedPicture();

@@ -39,7 +39,7 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_hwndList = nullptr;
     HACCEL m_hAccel = nullptr;
-    Library m_language;
+    ModuleHandle m_language;
     LoadedPicture m_picture;
     std::wstring m_strPicturePath;  // the picture shown, or empty
     std::wstring m_strFolder;       // the folder listed, or empty
