@@ -17,18 +17,18 @@ static_assert(sizeof(AssociationSelection) == 256, "selection is 64 signed 32-bi
 
 struct InstallOptions {
     const wchar_t* targetFolder = L"";     // as typed or given; may carry blanks, may lack '\'
-    int startMenuGroup = 0;
-    int desktopShortcut = 0;
-    int thumbnailsShortcut = 0;
-    int shortcutsAllUsers = 0;
+    bool startMenuGroup = false;
+    bool desktopShortcut = false;
+    bool thumbnailsShortcut = false;
+    bool shortcutsAllUsers = false;
     wchar_t* iniFolder = nullptr;          // writable, kLongChars; the driver may store a default
     // iniFolder was asked for ("/ini="): it replaces an earlier installation's
     // settings folder, which is otherwise kept.
-    int iniFolderGiven = 0;
+    bool iniFolderGiven = false;
     AssociationSelection associations;
-    int associationsAllUsers = 0;
-    int associationsRequested = 0;
-    int silent = 0;
+    bool associationsAllUsers = false;
+    bool associationsRequested = false;
+    bool silent = false;
     const wchar_t* messageCaption = kSetupCaption;
     // Optional, kPathChars: receives the folder the files went to, as the
     // registration names it.

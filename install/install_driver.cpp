@@ -292,22 +292,19 @@ int RunInstallation(InstallOptions& options) {
     ReportProgress(options, 900);
 
     // 9. Wizard mode asks before associations change.
-    int associationsConfirmed = 1;
+    bool associationsConfirmed = true;
     if (options.associationsRequested && !options.silent) {
         std::wstring question = LoadMessage(IDS_ASSOC_QUESTION);
         if (ShowMessage(options, question.c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
             IDNO) {
-            associationsConfirmed = 0;
+            associationsConfirmed = false;
         }
     }
 
     // 10. Links, application keys, uninstall entry, associations, each
     // change noted with what it replaced; the uninstall entry's names last.
     transaction.Stage(L"registration");
-    RegisterApplication(associationsConfirmed, options.associationsRequested, target,
-                        options.startMenuGroup, options.desktopShortcut,
-                        options.thumbnailsShortcut, options.shortcutsAllUsers,
-                        options.associations, options.associationsAllUsers, &transaction);
+    RegisterApplication(options, target, associationsConfirmed, &transaction);
     if (transaction.Failed()) return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
 
     // 11. The viewer keeps its settings as UTF-16; the conversion's scratch

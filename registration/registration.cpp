@@ -148,27 +148,24 @@ bool TargetFolderFitsCommands(const wchar_t* targetFolder) {
     return FormInstallFolder(targetFolder, folder);
 }
 
-int RegisterApplication(int associationsConfirmed, int associationsRequested,
-                        const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,
-                        int thumbnailsShortcut, int shortcutsAllUsers,
-                        const AssociationSelection& associations, int associationsAllUsers,
-                        Transaction* tx) {
+bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFolder,
+                         bool associationsConfirmed, Transaction* tx) {
     const bool isNt6 = IsNt6OrLater();
     const bool isXp = !isNt6 && IsWindowsXp();
-    const bool allUsers = shortcutsAllUsers != 0;
+    const bool allUsers = options.shortcutsAllUsers;
 
     wchar_t folderBuffer[kPathChars];
-    if (!FormInstallFolder(targetFolder, folderBuffer)) return 0;
+    if (!FormInstallFolder(targetFolder, folderBuffer)) return false;
     const std::wstring folder(folderBuffer);
 
-    if (startMenuGroup) CreateStartMenuGroup(folder.c_str(), allUsers, tx);
+    if (options.startMenuGroup) CreateStartMenuGroup(folder.c_str(), allUsers, tx);
     const std::wstring viewer = folder + kViewerExe;
-    if (desktopShortcut) {
+    if (options.desktopShortcut) {
         CreateDesktopLink(viewer.c_str(), kViewerDesktopLink, nullptr, L"Pixolum - Bildbetrachter",
                           nullptr, 0, allUsers, tx);
     }
     const std::wstring openCommand = Quoted(viewer) + L" \"%1\"";
-    if (thumbnailsShortcut) {
+    if (options.thumbnailsShortcut) {
         CreateDesktopLink(viewer.c_str(), kThumbnailsDesktopLink, viewer.c_str(),
                           L"Pixolum - Thumbnails", L"/thumbs", 7, allUsers, tx);
         if (isNt6) WriteFolderVerbs(openCommand + L" /thumbs", tx);
@@ -185,14 +182,14 @@ int RegisterApplication(int associationsConfirmed, int associationsRequested,
     // changes because of the choice, and the shell is not told.
     if (associationsConfirmed || isNt6) {
         AssociationSelection effective;
-        if (associationsConfirmed) effective = associations;
-        AssociateCatalogue(effective, viewer, openCommand, isXp, isNt6, associationsAllUsers != 0, tx);
-        if (associationsRequested && associationsConfirmed) {
+        if (associationsConfirmed) effective = options.associations;
+        AssociateCatalogue(effective, viewer, openCommand, isXp, isNt6, options.associationsAllUsers, tx);
+        if (options.associationsRequested && associationsConfirmed) {
             if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions(tx);
             SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
             lazy::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
         }
     }
     NameUninstallEntry(tx);
-    return 1;
+    return true;
 }

@@ -6,13 +6,12 @@ class Transaction;
 
 #include "install_options.h"
 
-// Always 1, except 0 when targetFolder is refused by TargetFolderFitsCommands
-// (then nothing is written).
-int RegisterApplication(int associationsConfirmed, int associationsRequested,
-                        const wchar_t* targetFolder, int startMenuGroup, int desktopShortcut,
-                        int thumbnailsShortcut, int shortcutsAllUsers,
-                        const AssociationSelection& associations, int associationsAllUsers,
-                        Transaction* tx = nullptr);
+// Registers what options chose for the files in targetFolder. A declined
+// association question (associationsConfirmed false) changes no association.
+// False, with nothing written, when targetFolder is refused by
+// TargetFolderFitsCommands.
+bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFolder,
+                         bool associationsConfirmed, Transaction* tx = nullptr);
 
 // Whether targetFolder, trimmed and ending in a backslash, is not empty and
 // short enough that the longest text formed from it, the thumbnails command

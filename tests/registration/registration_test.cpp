@@ -94,8 +94,15 @@ protected:
     }
 
     static int Register(const Choices& c, const wchar_t* folder = kGiven) {
-        return RegisterApplication(c.confirmed, c.requested, folder, c.group, c.desktop, c.thumbs,
-                                   c.shortcutsAllUsers, c.rows, c.associationsAllUsers);
+        InstallOptions options;
+        options.associationsRequested = c.requested;
+        options.startMenuGroup = c.group;
+        options.desktopShortcut = c.desktop;
+        options.thumbnailsShortcut = c.thumbs;
+        options.shortcutsAllUsers = c.shortcutsAllUsers;
+        options.associations = c.rows;
+        options.associationsAllUsers = c.associationsAllUsers;
+        return RegisterApplication(options, folder, c.confirmed) ? 1 : 0;
     }
 
     static void ExpectApplicationKeysAndUninstallEntry() {

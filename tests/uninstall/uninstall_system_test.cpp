@@ -35,9 +35,11 @@ void SetString(HKEY root, const std::wstring& key, const wchar_t* name, const wc
 }
 
 void RegisterAll(const std::wstring& folder) {
-    AssociationSelection all;
-    for (int32_t& slot : all.slots) slot = 1;
-    ASSERT_EQ(RegisterApplication(1, 1, folder.c_str(), 1, 1, 1, 1, all, 1), 1);
+    InstallOptions everything;
+    everything.startMenuGroup = everything.desktopShortcut = everything.thumbnailsShortcut = true;
+    everything.shortcutsAllUsers = everything.associationsAllUsers = everything.associationsRequested = true;
+    for (int32_t& slot : everything.associations.slots) slot = 1;
+    ASSERT_TRUE(RegisterApplication(everything, folder.c_str(), true));
     SuppressStoreAppSuggestions();  // as on Windows 10, whatever version runs
 }
 
