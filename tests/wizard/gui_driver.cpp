@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "win_handles.h"
+
 namespace pxgui {
 
 namespace {
@@ -431,8 +433,7 @@ namespace {
 // setup (DPI-aware by its manifest) lays them out; Windows XP has no such call.
 [[maybe_unused]] const bool g_dpiAware = [] {
     using SetAwareFn = BOOL(WINAPI*)();
-    auto setAware = reinterpret_cast<SetAwareFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")));
+    auto setAware = GetProcAs<SetAwareFn>(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware");
     return setAware && setAware();
 }();
 
