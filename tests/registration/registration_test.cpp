@@ -11,6 +11,7 @@
 
 #include "association_writer.h"
 #include "format_catalogue.h"
+#include "expected_formats.h"
 #include "registration.h"
 #include "registry_probe.h"
 
@@ -77,12 +78,10 @@ protected:
             RegCloseKey(registered);
         }
         for (const wchar_t* appClass : kStoreAppClasses) DeleteTree(HKEY_CURRENT_USER, appClass);
-        for (const FormatRow& row : FormatCatalogue) {
-            for (int i = 0; i < row.ExtensionCount(); ++i) {
-                DeleteTree(HKEY_LOCAL_MACHINE, ClassKey(Wide(row.extensions[i].classGroup)));
-                DeleteTree(HKEY_CURRENT_USER, FileExts(Wide(row.extensions[i].extension)));
-                SetDefault(HKEY_LOCAL_MACHINE, ExtensionKey(Wide(row.extensions[i].extension)), kBefore);
-            }
+        for (const ExpectedFormat& format : kExpectedFormats) {
+            DeleteTree(HKEY_LOCAL_MACHINE, ClassKey(Wide(format.classGroup)));
+            DeleteTree(HKEY_CURRENT_USER, FileExts(Wide(format.extension)));
+            SetDefault(HKEY_LOCAL_MACHINE, ExtensionKey(Wide(format.extension)), kBefore);
         }
         // An icon an older version left on the application class.
         SetDefault(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon", L"old.ico,1");
@@ -165,20 +164,23 @@ protected:
         // Vista and 7 only: later versions reset a UserChoice without its hash.
         const bool userChoice = nt6 && ExpectedVersionCode() < 8;
         int capabilities = 0;
-        for (int r = 0; r < kFormatCount; ++r) {
-            const FormatRow& row = FormatCatalogue[r];
+        // Expected from the format table, not from the catalogue or its helpers.
+        for (const ExpectedFormat& format : kExpectedFormats) {
+            const int r = format.row;
             const bool selected = chosen.slots[r] != 0;
-            wchar_t icon[260];
-            ASSERT_TRUE(FormatDefaultIcon(row, kViewer.c_str(), icon, 260));
-            for (int i = 0; i < row.ExtensionCount(); ++i) {
-                const std::wstring e = Wide(row.extensions[i].extension);
-                const std::wstring g = Wide(row.extensions[i].classGroup);
+            const std::wstring icon = format.icon < 0 ? std::wstring(L"%1")
+                                                      : kViewer + L"," + std::to_wstring(format.icon);
+            {
+                const std::wstring e = Wide(format.extension);
+                const std::wstring g = Wide(format.classGroup);
                 const std::wstring className = L"Pixolum." + g;
+                std::wstring typeName = L"Pixolum ";
+                for (wchar_t c : g) typeName += static_cast<wchar_t>(c >= L'a' && c <= L'z' ? c - 32 : c);
+                typeName += L" File";
                 SCOPED_TRACE("row " + std::to_string(r) + " ." + Narrow(e));
 
                 if (nt6 || selected) {
-                    EXPECT_TRUE(
-                        HasString(HKEY_LOCAL_MACHINE, ClassKey(g), nullptr, TypeNameOf(g.c_str())));
+                    EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, ClassKey(g), nullptr, typeName));
                     EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE,
                                           ClassKey(g) + L"\\shell\\open\\command", nullptr, kOpen));
                     EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, ClassKey(g) + L"\\DefaultIcon",
