@@ -37,21 +37,21 @@ bool ReadValueText(HKEY key, const wchar_t* name, wchar_t* out) {
 
 }  // namespace
 
-int FindInstalledFolder(wchar_t* folder) {
-    if (!folder) return 0;
+bool FindInstalledFolder(wchar_t* folder) {
+    if (!folder) return false;
     folder[0] = L'\0';
 
     wchar_t command[kPathChars];
     {
         RegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return 0;
-        if (!ReadValueText(key.Get(), nullptr, command)) return 0;
+        if (key.Open(HKEY_LOCAL_MACHINE, kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+        if (!ReadValueText(key.Get(), nullptr, command)) return false;
     }
-    if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return 0;
+    if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return false;
     // The registration writes "\"<path>\" \"%1\"": the path is the quoted part.
     // Without the opening quote the characters from the second one on are no
     // path at all, so such a command counts as not found.
-    if (command[0] != L'"') return 0;
+    if (command[0] != L'"') return false;
 
     wchar_t program[kPathChars] = {};
     const wchar_t* end = wcschr(command + 1, L'"');
@@ -62,45 +62,45 @@ int FindInstalledFolder(wchar_t* folder) {
     wchar_t found[kPathChars] = {};
     GetPathPart(program, found, kPartDrive | kPartFolder);
     // A quoted bare program name names no folder to install into.
-    if (found[0] == L'\0') return 0;
+    if (found[0] == L'\0') return false;
     CopyText(folder, kPathChars, found);
-    return 1;
+    return true;
 }
 
-int GetDefaultInstallFolder(wchar_t* folder) {
-    if (!folder) return 1;
+bool GetDefaultInstallFolder(wchar_t* folder) {
+    if (!folder) return true;
     CopyText(folder, kPathChars, kDefaultFolder);
 
     wchar_t programFiles[kPathChars];
     {
         RegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return 1;
-        if (!ReadValueText(key.Get(), L"ProgramFilesDir", programFiles)) return 1;
+        if (key.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return true;
+        if (!ReadValueText(key.Get(), L"ProgramFilesDir", programFiles)) return true;
     }
     // An empty value would give "\Pixolum" and one near the path limit a cut
     // folder name: both keep the fallback.
-    if (programFiles[0] == L'\0') return 1;
+    if (programFiles[0] == L'\0') return true;
     std::wstring result = programFiles;
     if (result.back() != L'\\') result += L'\\';
     result += L"Pixolum";
-    if (result.size() >= static_cast<size_t>(kPathChars)) return 1;
+    if (result.size() >= static_cast<size_t>(kPathChars)) return true;
     CopyText(folder, kPathChars, result.c_str());
-    return 1;
+    return true;
 }
 
-int ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* company,
-                              int companyChars) {
-    if (!path || !version) return 0;
+bool ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* company,
+                               int companyChars) {
+    if (!path || !version) return false;
 
     // version.dll by its full path: the setup starts from a download folder
     // where a planted DLL of that name must not be picked up.
     wchar_t library[kPathChars] = {};
     const UINT systemChars = GetSystemDirectoryW(library, kPathChars);
-    if (systemChars == 0 || systemChars >= static_cast<UINT>(kPathChars)) return 0;
+    if (systemChars == 0 || systemChars >= static_cast<UINT>(kPathChars)) return false;
     AppendBackslash(library);
-    if (!AppendText(library, kPathChars, L"version.dll")) return 0;
+    if (!AppendText(library, kPathChars, L"version.dll")) return false;
     ModuleHandle versionDll(LoadLibraryW(library));
-    if (!versionDll) return 0;
+    if (!versionDll) return false;
 
     using GetSizeFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
     using GetInfoFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
@@ -108,22 +108,22 @@ int ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* co
     const auto getSize = GetProcAs<GetSizeFn>(versionDll.Get(), "GetFileVersionInfoSizeW");
     const auto getInfo = GetProcAs<GetInfoFn>(versionDll.Get(), "GetFileVersionInfoW");
     const auto query = GetProcAs<QueryFn>(versionDll.Get(), "VerQueryValueW");
-    if (!getSize || !getInfo || !query) return 0;
+    if (!getSize || !getInfo || !query) return false;
 
     DWORD handle = 0;
     const DWORD size = getSize(path, &handle);
-    if (size == 0) return 0;
+    if (size == 0) return false;
     // Twice the reported size, zero-filled, as room for the conversions
     // VerQueryValueW may do inside the block.
     std::vector<BYTE> block(static_cast<size_t>(size) * 2, 0);
-    if (!getInfo(path, 0, size, block.data())) return 0;
+    if (!getInfo(path, 0, size, block.data())) return false;
     const BYTE* const blockEnd = block.data() + block.size();
 
     void* fixedPtr = nullptr;
     UINT fixedLen = 0;
     if (!query(block.data(), L"\\", &fixedPtr, &fixedLen) || !fixedPtr ||
         fixedLen < sizeof(VS_FIXEDFILEINFO))
-        return 0;
+        return false;
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(fixedPtr);
 
     // "%u.%u%u": the product version's major and minor, then the file
@@ -154,5 +154,5 @@ int ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* co
             company[i] = L'\0';
         }
     }
-    return 1;
+    return true;
 }

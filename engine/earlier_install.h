@@ -4,9 +4,9 @@
 // Room for the longest version text "%d.%d%d" of three 16-bit numbers.
 constexpr int kVersionTextChars = 20;
 
-int FindInstalledFolder(wchar_t* folder);       // kPathChars; 1 = found, ends in '\'
-int GetDefaultInstallFolder(wchar_t* folder);   // kPathChars; always 1
+bool FindInstalledFolder(wchar_t* folder);       // kPathChars; true = found, ends in '\'
+bool GetDefaultInstallFolder(wchar_t* folder);   // kPathChars; always true
 // version: at least kVersionTextChars; left untouched when 0 is returned.
 // company may be null; otherwise companyChars long and always terminated.
-int ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* company,
+bool ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* company,
                               int companyChars);

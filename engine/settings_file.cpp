@@ -101,28 +101,28 @@ void WriteInitialSettings(const wchar_t* programFolderIni, const wchar_t* active
     }
 }
 
-int ConvertSettingsFileToUnicode(const wchar_t* path) {
+bool ConvertSettingsFileToUnicode(const wchar_t* path) {
     // Longer paths would not fit the folder split below; such a file is never
     // formed by the installation and is left as it is.
-    if (!path || wcslen(path) >= static_cast<size_t>(kPathChars)) return 1;
+    if (!path || wcslen(path) >= static_cast<size_t>(kPathChars)) return true;
     StdioFile source(path, L"rb");
-    if (!source.get()) return 1;
+    if (!source.get()) return true;
     unsigned char mark[2] = {};
-    if (fread(mark, 1, 2, source.get()) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) return 1;
+    if (fread(mark, 1, 2, source.get()) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) return true;
     rewind(source.get());
 
     wchar_t tempPath[kLongChars] = {};
     GetPathPart(path, tempPath, kPartDrive | kPartFolder);
     size_t folderChars = wcslen(tempPath);
     size_t nameChars = wcslen(kTempName);
-    if (folderChars + nameChars >= static_cast<size_t>(kLongChars)) return 1;
+    if (folderChars + nameChars >= static_cast<size_t>(kLongChars)) return true;
     wmemcpy(tempPath + folderChars, kTempName, nameChars + 1);
 
     bool complete = true;
     int pieces = 0;
     {
         StdioFile temp(tempPath, L"wb");
-        if (!temp.get()) return 1;
+        if (!temp.get()) return true;
         const wchar_t mark16 = 0xFEFF;
         complete = WriteUtf16(temp.get(), &mark16, 1) &&
                    WriteUtf16(temp.get(), kUnicodeHeader, wcslen(kUnicodeHeader));
@@ -142,9 +142,9 @@ int ConvertSettingsFileToUnicode(const wchar_t* path) {
     // it is. The temporary copy never outlives the call.
     if (!complete || pieces == 0) {
         DeleteFileW(tempPath);
-        return complete ? 1 : 0;
+        return complete;
     }
-    if (MoveFileExW(tempPath, path, MOVEFILE_REPLACE_EXISTING)) return 1;
+    if (MoveFileExW(tempPath, path, MOVEFILE_REPLACE_EXISTING)) return true;
     DeleteFileW(tempPath);
-    return 0;
+    return false;
 }

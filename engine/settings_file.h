@@ -9,4 +9,4 @@ ToolbarSkin ChooseToolbarSkin(int fullScreenHeight, int scalePercent);
 
 void WriteInitialSettings(const wchar_t* programFolderIni, const wchar_t* activeIni,
                           const wchar_t* iniFolder, int portableLayout);
-int ConvertSettingsFileToUnicode(const wchar_t* path);
+bool ConvertSettingsFileToUnicode(const wchar_t* path);

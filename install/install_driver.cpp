@@ -96,18 +96,18 @@ int VersionTimesThousand(const wchar_t* version) {
     return static_cast<int>(std::trunc(product));
 }
 
-// 1: leave the Plugins folder's icon library alone. Only the maker's own
+// true: leave the Plugins folder's icon library alone. Only the maker's own
 // library, not newer than 4.30 (and at 4.30 only the one build of 226,816
 // bytes), is replaced.
-int KeepIconLibrary(const wchar_t* iconLibrary) {
+bool KeepIconLibrary(const wchar_t* iconLibrary) {
     wchar_t version[kPathChars] = {};
     wchar_t company[kPathChars] = {};
-    if (!ReadFileVersionAndCompany(iconLibrary, version, company, kPathChars)) return 0;
+    if (!ReadFileVersionAndCompany(iconLibrary, version, company, kPathChars)) return false;
     int reference = VersionTimesThousand(L"4.30");
     int installed = VersionTimesThousand(version);
-    if (installed > reference) return 1;
-    if (installed == reference && FileSizeOf(iconLibrary) != kIconLibraryBuildBytes) return 1;
-    return _wcsicmp(company, kIconLibraryCompany) != 0 ? 1 : 0;
+    if (installed > reference) return true;
+    if (installed == reference && FileSizeOf(iconLibrary) != kIconLibraryBuildBytes) return true;
+    return _wcsicmp(company, kIconLibraryCompany) != 0;
 }
 
 // Forms "<folder>pixo32.ini" when it is a usable path (at most 259 characters).

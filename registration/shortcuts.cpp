@@ -23,12 +23,12 @@ bool FitsPath(const std::wstring& path) {
 
 // The shared body of both link creators; description is set only for the
 // desktop links. The order of the calls is the documented one.
-int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t* arguments,
-             const wchar_t* iconFile, int iconIndex, const wchar_t* description, Transaction* tx) {
+bool SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t* arguments,
+              const wchar_t* iconFile, int iconIndex, const wchar_t* description, Transaction* tx) {
     // A link path or target beyond the path limit is refused, never cut:
     // a cut path would name a different file.
     if (!FitsPath(linkPath) || !target || wcslen(target) >= static_cast<size_t>(kPathChars)) {
-        return 0;
+        return false;
     }
     ComScope com;
     ComRef<IShellLinkW> link;
@@ -36,7 +36,7 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
     if (FAILED(lazy::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.PutVoid())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, file.PutVoid()))) {
-        return 0;
+        return false;
     }
     if (iconFile) link->SetIconLocation(iconFile, iconIndex);
     link->SetPath(target);
@@ -47,9 +47,9 @@ int SaveLink(const std::wstring& linkPath, const wchar_t* target, const wchar_t*
     const HRESULT saved = file->Save(linkPath.c_str(), TRUE);
     if (FAILED(saved)) {
         if (tx) tx->NoteFailure(linkPath, HRESULT_FACILITY(saved) == FACILITY_WIN32 ? HRESULT_CODE(saved) : ERROR_CANNOT_MAKE);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ bool FormatVersionLinkName(wchar_t* buffer, size_t chars) {
     return FormatText(buffer, chars, L"Pixolum %s.lnk", kVersionText);
 }
 
-int GetSpecialFolderPath(wchar_t* buffer, int csidl) {
+bool GetSpecialFolderPath(wchar_t* buffer, int csidl) {
     buffer[0] = L'\0';
     bool found = false;
     ItemIdList pidl;
@@ -72,28 +72,28 @@ int GetSpecialFolderPath(wchar_t* buffer, int csidl) {
         if (length == 0 || length >= static_cast<UINT>(kPathChars)) buffer[0] = L'\0';
     }
     AppendBackslash(buffer);
-    return 1;
+    return true;
 }
 
-int CreateLinkInFolder(const wchar_t* folder, const wchar_t* linkName, const wchar_t* target,
-                       const wchar_t* arguments, const wchar_t* iconFile, int iconIndex, Transaction* tx) {
+bool CreateLinkInFolder(const wchar_t* folder, const wchar_t* linkName, const wchar_t* target,
+                        const wchar_t* arguments, const wchar_t* iconFile, int iconIndex, Transaction* tx) {
     return SaveLink(std::wstring(folder) + linkName, target, arguments, iconFile, iconIndex,
                     nullptr, tx);
 }
 
-int CreateDesktopLink(const wchar_t* target, const wchar_t* linkName, const wchar_t* iconFile,
-                      const wchar_t* description, const wchar_t* arguments, int iconIndex,
-                      bool allUsers, Transaction* tx) {
+bool CreateDesktopLink(const wchar_t* target, const wchar_t* linkName, const wchar_t* iconFile,
+                       const wchar_t* description, const wchar_t* arguments, int iconIndex,
+                       bool allUsers, Transaction* tx) {
     wchar_t desktop[kPathChars];
     GetSpecialFolderPath(desktop, allUsers ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOP);
     return SaveLink(std::wstring(desktop) + linkName, target, arguments, iconFile, iconIndex,
                     description, tx);
 }
 
-int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers, Transaction* tx) {
+bool CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers, Transaction* tx) {
     wchar_t group[kPathChars];
     GetSpecialFolderPath(group, allUsers ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
-    if (!AppendText(group, kPathChars, L"Pixolum")) return 0;
+    if (!AppendText(group, kPathChars, L"Pixolum")) return false;
     // Journaled where there is a journal; the Programs folder itself exists.
     if (tx) {
         tx->CreateFolder(group);
@@ -106,7 +106,7 @@ int CreateStartMenuGroup(const wchar_t* installFolder, bool allUsers, Transactio
     if (groupAttributes == INVALID_FILE_ATTRIBUTES || !(groupAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (groupAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (tx) tx->NoteFailure(group, groupAttributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY);
-        return 0;
+        return false;
     }
     AppendBackslash(group);
 

@@ -94,10 +94,10 @@ void TrimSpaces(wchar_t* text) {
     }
 }
 
-int CanonicalFolder(const wchar_t* given, wchar_t* out) {
-    if (!out) return 0;
+bool CanonicalFolder(const wchar_t* given, wchar_t* out) {
+    if (!out) return false;
     out[0] = L'\0';
-    if (!given) return 0;
+    if (!given) return false;
     const wchar_t* c = given;
     while (*c == L' ') ++c;
     std::wstring result;
@@ -111,7 +111,7 @@ int CanonicalFolder(const wchar_t* given, wchar_t* out) {
         c += 2;
         fixedLevels = 2;
     } else {
-        return 0;
+        return false;
     }
     std::vector<std::wstring> levels;
     while (*c) {
@@ -129,13 +129,13 @@ int CanonicalFolder(const wchar_t* given, wchar_t* out) {
         if (level.empty()) continue;
         levels.push_back(level);
     }
-    if (levels.size() < fixedLevels) return 0;
+    if (levels.size() < fixedLevels) return false;
     for (const std::wstring& level : levels) {
         result += level;
         result += L'\\';
-        if (result.size() >= static_cast<size_t>(kPathChars)) return 0;
+        if (result.size() >= static_cast<size_t>(kPathChars)) return false;
     }
-    return CopyText(out, kPathChars, result.c_str()) ? 1 : 0;
+    return CopyText(out, kPathChars, result.c_str());
 }
 
 int FileSizeOf(const wchar_t* path) {

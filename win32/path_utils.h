@@ -36,10 +36,10 @@ void GetPathPart(const wchar_t* path, wchar_t* out, int mask);  // out: kPathCha
 // uninstaller share: blanks and dots at the end of every level dropped (as
 // Windows drops them when it creates the level), "." and ".." resolved,
 // doubled separators collapsed, one trailing backslash. Only absolute folders
-// ("X:\..." or "\\server\share\...") have one. 1 = out (kPathChars)
-// holds it; 0 = relative, drive-relative, without a level name, or longer
+// ("X:\..." or "\\server\share\...") have one. true = out (kPathChars)
+// holds it; false = relative, drive-relative, without a level name, or longer
 // than kPathChars - 1 characters (out is then empty).
-int CanonicalFolder(const wchar_t* given, wchar_t* out);
+bool CanonicalFolder(const wchar_t* given, wchar_t* out);
 
 // A folder no installation may take, since its uninstall would remove what
 // Windows or other programs keep there: a drive root ("C:\"), a network
