@@ -236,6 +236,9 @@ TEST_F(Driver, SettingsFolderThatDoesNotFitIsRefusedAndTheSettingsStayBesideTheV
         L"%PX_TEST_HALF%\\%PX_TEST_HALF%",  // a folder beyond the path limit
         m_work / std::wstring(255, L'd'),   // the same without a variable
         L"%" + std::wstring(300, L'N') + L"%",
+        // Expands to "\PxRelativeSettings": no absolute folder, so no folder at
+        // the root of whatever drive is current.
+        L"%PX_NO_SUCH_VARIABLE%\\PxRelativeSettings",
     };
     for (const std::wstring& folder : refused) {
         SCOPED_TRACE(Narrow(folder));
@@ -249,6 +252,7 @@ TEST_F(Driver, SettingsFolderThatDoesNotFitIsRefusedAndTheSettingsStayBesideTheV
         EXPECT_EQ(ReadBytes(ini).substr(0, 2), kUtf16Mark);
     }
     EXPECT_FALSE(Exists(m_work / std::wstring(150, L'h')));
+    EXPECT_FALSE(Exists(L"\\PxRelativeSettings"));
 }
 
 TEST_F(Driver, SilentInstallIntoTheDefaultFolderKeepsSettingsInApplicationData) {
