@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr unsigned kCopyBufferBytes = 0x8000;
 constexpr int kEntryNameBytes = 520;   // 519 bytes of name and the terminator
 constexpr int kEntryWideChars = 324;   // 323 characters and the terminator
 constexpr int kEntryOk = 0;
@@ -215,73 +214,213 @@ bool NameHasIconLibrary(const char* name) {
     return strstr(lower, "icons.dll") != nullptr;
 }
 
-// Copies the open entry into a file; kEntryOk only when every byte of the
-// entry arrived on disk and minizip confirmed its checksum.
-int CopyEntry(unzFile archive, const unz_file_info64& info, OutputFile& output, char* buffer) {
-    int result = kEntryOk;
-    ZPOS64_T copied = 0;
-    for (;;) {
-        int read = unzReadCurrentFile(archive, buffer, kCopyBufferBytes);
-        if (read < 0) {
-            result = read;
-            break;
-        }
-        if (read == 0) break;
-        if (!output.Write(buffer, static_cast<DWORD>(read))) {
-            result = kEntryFailed;
-            break;
-        }
-        copied += static_cast<ZPOS64_T>(read);
+// --- the walk: one thread inflates, the calling thread writes ---------------
+// Inflating and checking the archive keeps one core busy; creating, writing
+// and closing files waits mostly on the file system. The two run side by
+// side: an inflating thread fills a small ring of slots, and the calling
+// thread (the only one that touches the transaction and the disk) empties
+// it in order.
+
+constexpr unsigned kSlotBytes = 0x10000;
+constexpr LONG kSlots = 24;
+
+// One slot: an entry's directory data with the first part of its bytes, a
+// further part of the same entry, or the end of the walk. The slot that ends
+// an entry carries minizip's verdict on it.
+struct Slot {
+    enum Kind { Entry, More, Finish } kind = Finish;
+    bool last = true;             // the entry's bytes end here
+    int status = kEntryOk;        // the entry's verdict, on the last slot; the walk's on Finish
+    bool readable = true;         // Entry: the directory data could be read
+    unz_file_info64 info = {};
+    char name[kEntryNameBytes] = {};
+    DWORD bytes = 0;
+    char* data = nullptr;
+};
+
+// A ring of slots for one inflating and one writing thread. Each side
+// waits on an event only when it cannot go on; the counter of filled slots
+// is all they share otherwise. Wine makes every wait and every signal a
+// round trip to its server, so the inflating side, once the ring is full,
+// sleeps until half of it is free again instead of waking for every slot.
+class Ring {
+public:
+    Ring()
+        : m_room(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+          m_filledEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+          m_memory(new (std::nothrow) char[static_cast<size_t>(kSlots) * kSlotBytes]) {
+        if (!m_memory) return;
+        for (LONG i = 0; i < kSlots; ++i) m_slots[i].data = m_memory.get() + static_cast<size_t>(i) * kSlotBytes;
     }
-    // minizip checks the checksum only when the whole announced size was
-    // inflated; data that ends early would otherwise pass unnoticed.
-    if (result == kEntryOk && copied != info.uncompressed_size) result = kEntryFailed;
-    // The times go on through the handle that wrote the data: opening every
-    // file a second time by name costs more than writing a small one.
-    if (result == kEntryOk) SetOpenFileDate(output.Handle(), static_cast<uint32_t>(info.dosDate));
-    if (!output.Close() && result == kEntryOk) result = kEntryFailed;
-    if (result == kEntryOk) {
-        int closed = unzCloseCurrentFile(archive);
-        if (closed != UNZ_OK) result = closed;
-    } else {
-        unzCloseCurrentFile(archive);
+    bool Ready() const { return m_room && m_filledEvent && m_memory; }
+
+    // Inflating side.
+    Slot& Claim() {
+        while (Filled() == kSlots) {
+            InterlockedExchange(&m_inflaterWaits, 1);
+            if (Filled() > kSlots / 2) WaitForSingleObject(m_room.Get(), INFINITE);
+            InterlockedExchange(&m_inflaterWaits, 0);
+        }
+        return m_slots[m_produced % kSlots];
     }
-    return result;
+    void Publish() {
+        ++m_produced;
+        InterlockedIncrement(&m_filled);
+        if (InterlockedCompareExchange(&m_writerWaits, 0, 1) == 1) SetEvent(m_filledEvent.Get());
+    }
+    bool Stopped() const { return InterlockedCompareExchange(&m_stop, 0, 0) != 0; }
+
+    // Writing side.
+    Slot& Take() {
+        while (Filled() == 0) {
+            InterlockedExchange(&m_writerWaits, 1);
+            if (Filled() == 0) WaitForSingleObject(m_filledEvent.Get(), INFINITE);
+            InterlockedExchange(&m_writerWaits, 0);
+        }
+        return m_slots[m_consumed % kSlots];
+    }
+    void Release() {
+        ++m_consumed;
+        if (InterlockedDecrement(&m_filled) <= kSlots / 2 &&
+            InterlockedCompareExchange(&m_inflaterWaits, 0, 1) == 1) {
+            SetEvent(m_room.Get());
+        }
+    }
+    // Tells the inflating side to stop and takes what it still sends, up to
+    // its end of the walk.
+    void StopAndDrain(Slot* current) {
+        InterlockedExchange(&m_stop, 1);
+        for (Slot* slot = current; slot->kind != Slot::Finish;) {
+            Release();
+            slot = &Take();
+        }
+    }
+
+private:
+    LONG Filled() const { return InterlockedCompareExchange(&m_filled, 0, 0); }
+
+    KernelHandle m_room;
+    KernelHandle m_filledEvent;
+    std::unique_ptr<char[]> m_memory;
+    Slot m_slots[kSlots];
+    unsigned m_produced = 0;   // touched by the inflating thread only
+    unsigned m_consumed = 0;   // touched by the writing thread only
+    mutable volatile LONG m_filled = 0;
+    mutable volatile LONG m_inflaterWaits = 0;
+    mutable volatile LONG m_writerWaits = 0;
+    mutable volatile LONG m_stop = 0;
+};
+
+bool IsFolderName(const char* name) {
+    const size_t length = strlen(name);
+    return length != 0 && (name[length - 1] == '/' || name[length - 1] == '\\');
 }
 
-enum class Sameness { Same, Different, Broken };
+struct InflateJob {
+    Ring* ring;
+    unzFile archive;
+    ZPOS64_T entries;
+    int keepIconLibrary;
+};
 
-// Whether the existing file holds exactly the open entry's bytes, compared
-// as they inflate. Same: the entry is closed (its checksum confirmed) and the
-// file carries the archive's time. Different: the entry is open again at its
-// start, ready to be written.
-Sameness CompareWithEntry(unzFile archive, const unz_file_info64& info, const std::wstring& path,
-                          char* buffer) {
-    KernelHandle existing(CreateFileW(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size = {};
-    bool same = existing && GetFileSizeEx(existing.Get(), &size) &&
-                static_cast<ZPOS64_T>(size.QuadPart) == info.uncompressed_size;
-    std::unique_ptr<char[]> held(same ? new (std::nothrow) char[kCopyBufferBytes] : nullptr);
-    same = same && held;
-    while (same) {
-        const int read = unzReadCurrentFile(archive, buffer, kCopyBufferBytes);
-        if (read < 0) {
-            unzCloseCurrentFile(archive);
-            return Sameness::Broken;
+// Inflates one entry into as many slots as it needs; false when the walk
+// must end (the stop asked for, or the archive cannot be read on).
+bool InflateEntry(const InflateJob& job) {
+    Slot* slot = &job.ring->Claim();
+    slot->kind = Slot::Entry;
+    slot->bytes = 0;
+    slot->last = true;
+    slot->status = kEntryOk;
+    slot->name[0] = '\0';
+    slot->readable = unzGetCurrentFileInfo64(job.archive, &slot->info, slot->name, kEntryNameBytes - 1,
+                                             nullptr, 0, nullptr, 0) == UNZ_OK;
+    if (!slot->readable) {
+        job.ring->Publish();
+        return false;
+    }
+    // Only a file's bytes are wanted: not a folder's, not the icon library
+    // kept on purpose, not those of a name the writing side refuses anyway.
+    const bool wanted = slot->info.size_filename < kEntryNameBytes && !IsFolderName(slot->name) &&
+                        !(job.keepIconLibrary == 1 && NameHasIconLibrary(slot->name));
+    if (!wanted) {
+        job.ring->Publish();
+        return true;
+    }
+    if (unzOpenCurrentFilePassword(job.archive, nullptr) != UNZ_OK) {
+        unzCloseCurrentFile(job.archive);
+        slot->status = kEntryFailed;
+        job.ring->Publish();
+        return false;
+    }
+    const ZPOS64_T announced = slot->info.uncompressed_size;
+    ZPOS64_T inflated = 0;
+    int status = kEntryOk;
+    for (;;) {
+        int read = 0;
+        while (slot->bytes < kSlotBytes) {
+            read = unzReadCurrentFile(job.archive, slot->data + slot->bytes, kSlotBytes - slot->bytes);
+            if (read <= 0) break;
+            slot->bytes += static_cast<DWORD>(read);
         }
-        if (read == 0) break;
-        DWORD got = 0;
-        same = ReadFile(existing.Get(), held.get(), static_cast<DWORD>(read), &got, nullptr) &&
-               got == static_cast<DWORD>(read) && memcmp(buffer, held.get(), static_cast<size_t>(read)) == 0;
+        inflated += slot->bytes;
+        if (read < 0) status = read;
+        const bool ended = read <= 0;
+        if (ended) {
+            // minizip checks the checksum only when the whole announced size
+            // was inflated; data that ends early would otherwise pass.
+            if (status == kEntryOk && inflated != announced) status = kEntryFailed;
+            const int closed = unzCloseCurrentFile(job.archive);
+            if (status == kEntryOk && closed != UNZ_OK) status = closed;
+            slot->last = true;
+            slot->status = status;
+            job.ring->Publish();
+            return status == kEntryOk;
+        }
+        slot->last = false;
+        job.ring->Publish();
+        if (job.ring->Stopped()) {
+            unzCloseCurrentFile(job.archive);
+            return false;
+        }
+        slot = &job.ring->Claim();
+        slot->kind = Slot::More;
+        slot->bytes = 0;
     }
-    if (same) {
-        if (unzCloseCurrentFile(archive) != UNZ_OK) return Sameness::Broken;
-        SetOpenFileDate(existing.Get(), static_cast<uint32_t>(info.dosDate));
-        return Sameness::Same;
+}
+
+// minizip walks as many entries as the end record counts. A damaged count
+// must not hide files: after the last counted entry, another central header
+// means the walk left entries out.
+bool CentralDirectoryGoesOn(unzFile archive) {
+    unz_file_info64 info;
+    if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
+        return false;
     }
-    unzCloseCurrentFile(archive);
-    return unzOpenCurrentFilePassword(archive, nullptr) == UNZ_OK ? Sameness::Different : Sameness::Broken;
+    constexpr ZPOS64_T kCentralHeaderBytes = 46;
+    ZPOS64_T next = unzGetOffset64(archive) + kCentralHeaderBytes + info.size_filename +
+                    info.size_file_extra + info.size_file_comment;
+    return unzSetOffset64(archive, next) == UNZ_OK;
+}
+
+DWORD WINAPI InflateAll(void* parameter) {
+    const InflateJob& job = *static_cast<InflateJob*>(parameter);
+    int walk = kEntryOk;
+    for (ZPOS64_T index = 0; index < job.entries; ++index) {
+        if (job.ring->Stopped() || !InflateEntry(job)) {
+            walk = kExtractIncomplete;
+            break;
+        }
+        if (index + 1 < job.entries && unzGoToNextFile(job.archive) != UNZ_OK) {
+            walk = kExtractIncomplete;
+            break;
+        }
+    }
+    if (walk == kEntryOk && CentralDirectoryGoesOn(job.archive)) walk = kExtractIncomplete;
+    Slot& finish = job.ring->Claim();
+    finish.kind = Slot::Finish;
+    finish.status = walk;
+    job.ring->Publish();
+    return 0;
 }
 
 // Done: written, a folder, or the icon library kept on purpose. Missing: the
@@ -321,93 +460,177 @@ bool EnsureFolder(Transaction* transaction, const std::wstring& base, const std:
     return made;
 }
 
-Outcome ExtractCurrentEntry(unzFile archive, int keepIconLibrary, Transaction* transaction,
-                            const std::wstring& base, std::wstring& lastFolder) {
-    unz_file_info64 info;
-    char name[kEntryNameBytes] = {};
-    if (unzGetCurrentFileInfo64(archive, &info, name, kEntryNameBytes - 1, nullptr, 0, nullptr,
-                                0) != UNZ_OK) {
-        return Outcome::Broken;
+// Where an entry's bytes go. On an update over a file of the same size the
+// bytes are first compared with it: a file that already holds them is left
+// as it is. At the first difference the new file is started with the part
+// that was equal, read back from the earlier file.
+class EntrySink {
+public:
+    EntrySink(const std::wstring& earlier, ZPOS64_T size) {
+        m_earlier.Reset(CreateFileW(earlier.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        LARGE_INTEGER existing = {};
+        m_comparing = m_earlier && GetFileSizeEx(m_earlier.Get(), &existing) &&
+                      static_cast<ZPOS64_T>(existing.QuadPart) == size;
+        if (!m_comparing) m_earlier.Reset();
     }
-    if (keepIconLibrary == 1 && NameHasIconLibrary(name)) return Outcome::Done;
+    EntrySink() = default;
+    bool Comparing() const { return m_comparing; }
+    // Writes straight into this file from now on; false with the Windows error.
+    bool StartWriting(const std::wstring& path) {
+        if (!m_output.Open(path.c_str())) return false;
+        if (!m_comparing) return true;
+        // The bytes compared so far are the same in both: they come from the earlier file.
+        m_comparing = false;
+        LARGE_INTEGER start = {};
+        if (!SetFilePointerEx(m_earlier.Get(), start, nullptr, FILE_BEGIN)) return false;
+        std::unique_ptr<char[]> buffer(new (std::nothrow) char[kSlotBytes]);
+        if (!buffer) return false;
+        for (ZPOS64_T left = m_matched; left != 0;) {
+            const DWORD part = left < kSlotBytes ? static_cast<DWORD>(left) : kSlotBytes;
+            DWORD got = 0;
+            if (!ReadFile(m_earlier.Get(), buffer.get(), part, &got, nullptr) || got != part) {
+                if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_HANDLE_EOF);
+                return false;
+            }
+            if (!m_output.Write(buffer.get(), part)) return false;
+            left -= part;
+        }
+        m_earlier.Reset();
+        return true;
+    }
+    // Compares a part with the earlier file; false at the first difference.
+    bool Matches(const char* data, DWORD bytes) {
+        if (!m_held) m_held.reset(new (std::nothrow) char[kSlotBytes]);
+        DWORD got = 0;
+        const bool same = m_held && ReadFile(m_earlier.Get(), m_held.get(), bytes, &got, nullptr) &&
+                          got == bytes && memcmp(data, m_held.get(), bytes) == 0;
+        if (same) m_matched += bytes;
+        return same;
+    }
+    bool Write(const char* data, DWORD bytes) { return bytes == 0 || m_output.Write(data, bytes); }
+    // The archive's time on the file that now holds the entry, then closed.
+    bool Finish(uint32_t dosDate) {
+        if (m_comparing) {
+            SetOpenFileDate(m_earlier.Get(), dosDate);
+            return true;
+        }
+        // Through the handle that wrote the data: opening every file a
+        // second time by name costs more than writing a small one.
+        SetOpenFileDate(m_output.Handle(), dosDate);
+        return m_output.Close();
+    }
 
-    wchar_t wideName[kEntryWideChars];
-    bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
-    if (nameFits && !IsContainedName(wideName)) {
-        if (transaction) transaction->NoteFailure(FullPath(base, wideName), ERROR_FILE_CORRUPT);
-        return Outcome::Broken;
-    }
-    // A NUL inside the stored name would make this entry land on another
-    // entry's file ("pixo32.exe\0..." overwrites the viewer).
-    if (nameFits && strlen(name) != info.size_filename) return Outcome::Broken;
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyBufferBytes]);
-    if (!buffer) return Outcome::Broken;
-    if (!nameFits) return Outcome::Missing;
+private:
+    KernelHandle m_earlier;
+    OutputFile m_output;
+    std::unique_ptr<char[]> m_held;
+    ZPOS64_T m_matched = 0;
+    bool m_comparing = false;
+};
 
-    const std::wstring fullPath = FullPath(base, wideName);
-    if (fullPath.back() == L'\\') {
-        // A folder carries no data; one that does is a file whose name was damaged.
-        if (info.uncompressed_size != 0) return Outcome::Broken;
-        return EnsureFolder(transaction, base, fullPath, lastFolder) ? Outcome::Done : Outcome::Broken;
-    }
-    // Its folder entry may come later or not at all.
-    if (!EnsureFolder(transaction, base, FolderPart(fullPath), lastFolder)) return Outcome::Broken;
+class Writer {
+public:
+    Writer(Ring& ring, int keepIconLibrary, Transaction* transaction, const std::wstring& base)
+        : m_ring(ring), m_keepIconLibrary(keepIconLibrary), m_transaction(transaction), m_base(base) {}
 
-    if (unzOpenCurrentFilePassword(archive, nullptr) != UNZ_OK) {
-        unzCloseCurrentFile(archive);
-        return Outcome::Broken;
+    // Writes the entry that starts in this slot and takes the rest of its
+    // slots, unless the walk ends here (Broken: the caller drains).
+    Outcome Entry(Slot*& slot) {
+        Outcome outcome = Write(slot);
+        if (outcome != Outcome::Broken) Skip(slot);
+        return outcome;
     }
-    // The data goes under a temporary name and takes the file's name only
-    // when whole; the earlier file waits aside until the commit.
-    const std::wstring writeTo = transaction ? transaction->BeginFile(fullPath) : fullPath;
-    if (writeTo.empty()) {
-        unzCloseCurrentFile(archive);
-        return Outcome::Broken;   // a link or folder in the file's place
+
+private:
+    void Note(const std::wstring& path, DWORD error) {
+        if (m_transaction) m_transaction->NoteFailure(path, error);
     }
-    if (writeTo != fullPath) {
-        // An update over the same file: nothing to write, nothing to undo.
-        const Sameness same = CompareWithEntry(archive, info, fullPath, buffer.get());
-        if (same == Sameness::Same) return Outcome::Done;
-        if (same == Sameness::Broken) {
-            transaction->NoteFailure(fullPath, ERROR_CRC);
+    // Takes the next slot of the entry.
+    void Next(Slot*& slot) {
+        m_ring.Release();
+        slot = &m_ring.Take();
+    }
+    // Takes what is left of the entry.
+    void Skip(Slot*& slot) {
+        while (!slot->last) Next(slot);
+    }
+    static DWORD ArchiveError(int status) { return status == UNZ_CRCERROR ? ERROR_CRC : ERROR_FILE_CORRUPT; }
+
+    Outcome Write(Slot*& slot) {
+        if (!slot->readable) return Outcome::Broken;
+        const unz_file_info64& info = slot->info;
+        const char* name = slot->name;
+        if (m_keepIconLibrary == 1 && NameHasIconLibrary(name)) return Outcome::Done;
+
+        wchar_t wideName[kEntryWideChars];
+        const bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
+        if (nameFits && !IsContainedName(wideName)) {
+            Note(FullPath(m_base, wideName), ERROR_FILE_CORRUPT);
             return Outcome::Broken;
         }
-    }
-    OutputFile output;
-    if (!output.Open(writeTo.c_str())) {
-        if (transaction) transaction->NoteFailure(fullPath, GetLastError());
-        // Read-only, or a folder of that name: the walk goes on so that
-        // every other file is in place.
-        unzCloseCurrentFile(archive);
-        return Outcome::Missing;
-    }
-    const int copied = CopyEntry(archive, info, output, buffer.get());
-    if (copied != kEntryOk) {
-        if (transaction) {
-            const DWORD error = copied == UNZ_CRCERROR ? ERROR_CRC
-                                : copied == kEntryFailed && GetLastError() ? GetLastError()
-                                                                           : ERROR_FILE_CORRUPT;
-            transaction->NoteFailure(fullPath, error);
-        }
-        return Outcome::Broken;
-    }
-    if (transaction && !transaction->PlaceFile(fullPath)) return Outcome::Missing;
-    return Outcome::Done;
-}
+        // A NUL inside the stored name would make this entry land on another
+        // entry's file ("pixo32.exe\0..." overwrites the viewer).
+        if (nameFits && strlen(name) != info.size_filename) return Outcome::Broken;
+        if (!nameFits) return Outcome::Missing;
 
-// minizip walks as many entries as the end record counts. A damaged count
-// must not hide files: after the last counted entry, another central header
-// means the walk left entries out.
-bool CentralDirectoryGoesOn(unzFile archive) {
-    unz_file_info64 info;
-    if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) {
-        return false;
+        const std::wstring fullPath = FullPath(m_base, wideName);
+        if (fullPath.back() == L'\\') {
+            // A folder carries no data; one that does is a file whose name was damaged.
+            if (info.uncompressed_size != 0) return Outcome::Broken;
+            return EnsureFolder(m_transaction, m_base, fullPath, m_lastFolder) ? Outcome::Done : Outcome::Broken;
+        }
+        // Its folder entry may come later or not at all.
+        if (!EnsureFolder(m_transaction, m_base, FolderPart(fullPath), m_lastFolder)) return Outcome::Broken;
+        if (slot->last && slot->status != kEntryOk && slot->bytes == 0) {
+            Note(fullPath, ArchiveError(slot->status));
+            return Outcome::Broken;
+        }
+        const uint32_t dosDate = static_cast<uint32_t>(info.dosDate);
+        // The data goes under a temporary name and takes the file's name only
+        // when whole; the earlier file waits aside until the commit.
+        const std::wstring writeTo = m_transaction ? m_transaction->BeginFile(fullPath) : fullPath;
+        if (writeTo.empty()) return Outcome::Broken;   // a link or folder in the file's place
+        EntrySink sink = writeTo != fullPath ? EntrySink(fullPath, info.uncompressed_size) : EntrySink();
+        if (!sink.Comparing() && !sink.StartWriting(writeTo)) {
+            // Read-only, or a folder of that name: the walk goes on so that
+            // every other file is in place.
+            Note(fullPath, GetLastError());
+            return Outcome::Missing;
+        }
+        for (;;) {
+            if (sink.Comparing() && !sink.Matches(slot->data, slot->bytes) && !sink.StartWriting(writeTo)) {
+                Note(fullPath, GetLastError());
+                return Outcome::Missing;
+            }
+            if (!sink.Comparing() && !sink.Write(slot->data, slot->bytes)) {
+                Note(fullPath, GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+                return Outcome::Broken;
+            }
+            if (slot->last) break;
+            Next(slot);
+        }
+        if (slot->status != kEntryOk) {
+            Note(fullPath, ArchiveError(slot->status));
+            return Outcome::Broken;
+        }
+        // An update over the same file: nothing written, nothing to undo.
+        const bool same = sink.Comparing();
+        if (!sink.Finish(dosDate)) {
+            Note(fullPath, GetLastError());
+            return Outcome::Broken;
+        }
+        if (same) return Outcome::Done;
+        if (m_transaction && !m_transaction->PlaceFile(fullPath)) return Outcome::Missing;
+        return Outcome::Done;
     }
-    constexpr ZPOS64_T kCentralHeaderBytes = 46;
-    ZPOS64_T next = unzGetOffset64(archive) + kCentralHeaderBytes + info.size_filename +
-                    info.size_file_extra + info.size_file_comment;
-    return unzSetOffset64(archive, next) == UNZ_OK;
-}
+
+    Ring& m_ring;
+    const int m_keepIconLibrary;
+    Transaction* const m_transaction;
+    const std::wstring& m_base;
+    std::wstring m_lastFolder;
+};
 
 // The payload resource as mapped with the program; false when missing or empty.
 bool PayloadResource(int resourceId, const wchar_t* resourceType, const void*& data, DWORD& size) {
@@ -424,34 +647,46 @@ int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, int keepIconLib
     std::wstring base(targetFolder);
     if (!base.empty() && base.back() != L'\\') base += L'\\';
     if (!archive.get()) return -1;
-    // Every file is opened by its full path below base: the process's
-    // current folder stays where it was (the log of a failure belongs there).
-    const DWORD attributes = GetFileAttributesW(targetFolder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return -1;
+    const DWORD target = GetFileAttributesW(targetFolder);
+    if (target == INVALID_FILE_ATTRIBUTES || !(target & FILE_ATTRIBUTE_DIRECTORY)) return -1;
 
     unz_global_info64 global;
     if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return kExtractIncomplete;
+    // No payload is empty: an archive without entries has lost its end record.
+    if (global.number_entry == 0) return kExtractIncomplete;
+
+    Ring ring;
+    if (!ring.Ready()) return -1;
+    InflateJob job{&ring, archive.get(), global.number_entry, keepIconLibrary};
+    KernelHandle inflater(CreateThread(nullptr, 0, InflateAll, &job, 0, nullptr));
+    if (!inflater) {
+        if (transaction) transaction->NoteFailure(base, GetLastError());
+        return -1;
+    }
 
     // Whatever stops the walk early, or any file left unwritten, makes the
     // result kExtractIncomplete: the installation must not be reported as done.
-    // No payload is empty: an archive without entries has lost its end record.
-    int result = global.number_entry == 0 ? kExtractIncomplete : 0;
-    std::wstring lastFolder;
-    for (ZPOS64_T index = 0; index < global.number_entry;) {
-        Outcome outcome = ExtractCurrentEntry(archive.get(), keepIconLibrary, transaction, base, lastFolder);
+    int result = 0;
+    Writer writer(ring, keepIconLibrary, transaction, base);
+    unsigned done = 0;
+    Slot* slot = &ring.Take();
+    while (slot->kind == Slot::Entry) {
+        const Outcome outcome = writer.Entry(slot);
         if (outcome != Outcome::Done) result = kExtractIncomplete;
         if (outcome == Outcome::Broken) break;
-        ++index;
+        ++done;
         if (progress && progress->report) {
-            progress->report(progress->context, static_cast<unsigned>(index),
-                             static_cast<unsigned>(global.number_entry));
+            progress->report(progress->context, done, static_cast<unsigned>(global.number_entry));
         }
-        if (index < global.number_entry && unzGoToNextFile(archive.get()) != UNZ_OK) {
-            result = kExtractIncomplete;
-            break;
-        }
+        ring.Release();
+        slot = &ring.Take();
     }
-    if (result == 0 && CentralDirectoryGoesOn(archive.get())) result = kExtractIncomplete;
+    if (slot->kind == Slot::Finish) {
+        if (slot->status != kEntryOk) result = kExtractIncomplete;
+    } else {
+        ring.StopAndDrain(slot);
+    }
+    WaitForSingleObject(inflater.Get(), INFINITE);
     return result;
 }
 
