@@ -9,6 +9,7 @@
 
 #include "install_log.h"
 #include "install_options.h"
+#include "install_scope.h"
 #include "removal.h"
 #include "system_library.h"
 #include "temp_copy.h"
@@ -93,6 +94,8 @@ int RunUninstaller(const UninstallArgs& args) {
     const std::wstring ownPath = OwnModulePath();
     const std::wstring installFolder = FolderOf(ownPath);
     if (installFolder.empty()) return kExitIncomplete;
+    // A per-user installation's record and registration are the user's own.
+    SetPerUserInstall(IsPerUserInstallation(installFolder));
     if (!IsInstallation(installFolder)) {
         const std::wstring message = NotInstalledMessage(installFolder);
         if (silent) {

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# A per-user installation of the shipped 32-bit setup ("/currentuser"):
+#  1. "/silent /currentuser" with links and the picture formats installs into
+#     %LOCALAPPDATA%\Programs\Pixolum, and HKEY_LOCAL_MACHINE is the same
+#     before and after, key for key and value for value;
+#  2. the uninstall entry is the user's, and it is the one the package
+#     manager's user-scope installer names;
+#  3. a .png opened through the shell starts the installed viewer;
+#  4. a second run finds the installation and updates it in place;
+#  5. its "px_uninstall.exe /silent /removesettings" leaves the registry
+#     (HKCU too) and drive C: (the profile too) as before the setup.
+# Usage: release_peruser_test.sh SETUP_EXE SHELL_OPEN_EXE MANIFEST_FOLDER SCHEMA_FOLDER
+setup=$1 shell_open=$2 manifests=$3 schemas=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../lib/wine.sh"
+work=$(mktemp -d); trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT; cd "$work"
+snapshot() { wineserver -w; /usr/bin/python3 "$here/../uninstall/snapshot.py" take "$WINEPREFIX" "$work/$1"; }
+compare() { /usr/bin/python3 "$here/../uninstall/snapshot.py" compare "$work/$1" "$work/$2" "${@:3}"; }
+
+# The picture, and the console settings the opener leaves, are the test's.
+mkdir -p "$WINEPREFIX/drive_c/Bilder"
+/usr/bin/python3 "$here/../e2e/make_png.py" "$WINEPREFIX/drive_c/Bilder/Urlaub.png"
+wine cmd /c exit </dev/null >/dev/null 2>&1
+local_appdata=$(wine cmd /c echo %LOCALAPPDATA% </dev/null 2>/dev/null | tr -d '\r')
+folder="$local_appdata\\Programs\\Pixolum\\"
+target=$(px_unix_path "$folder")
+snapshot before
+
+# --- 1. installed for the current user alone
+px_wine "$setup" /silent /currentuser /group=1 /desktop=1 /assoc=1; rc=$?
+px_check "/currentuser: exit code 0" test "$rc" = 0
+snapshot installed
+px_check "the viewer and its uninstaller in $folder" test -f "$target/pixo32.exe" -a -f "$target/px_uninstall.exe"
+px_check "HKEY_LOCAL_MACHINE the same before and after" compare before installed --machine-only
+px_check "links in the user's Start menu and desktop" \
+  test -n "$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu/Programs/Pixolum/*.lnk' -not -path '*/Public/*')" \
+       -a -n "$(find "$WINEPREFIX/drive_c/users" -name 'Pixolum.lnk' -path '*Desktop*' -not -path '*/Public/*')"
+
+# --- 2. the user's uninstall entry, as the manifest's user installer has it
+path='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pixolum'
+{
+  echo "key=Pixolum"
+  for v in DisplayName Publisher DisplayVersion InstallLocation QuietUninstallString; do
+    echo "$v=$(px_reg_value "$path" "$v")"
+  done
+} >values.txt
+px_check "the user's uninstall entry names $folder" grep -qxF "InstallLocation=$folder" values.txt
+px_check "manifest with both installers, the user's entry as its user installer says" \
+  /usr/bin/python3 "$here/../publish/check_manifest.py" "$manifests" "$schemas" "$setup" values.txt
+
+# --- 3. the shell opens a picture with the installed viewer
+# Windows merges HKCU\Software\Classes into HKEY_CLASSES_ROOT; Wine 8 does
+# not (its HKCR is the machine's classes alone, Wine bug 14771). The merge is
+# simulated: the keys the installation wrote for .png, copied as they are
+# into the machine's classes (where nothing of them was), and removed again.
+classes='HKLM\Software\Classes'
+png_class=$(px_reg_value 'HKCU\Software\Classes\.png' /ve)
+px_check "the user's .png names the viewer's class ($png_class), the machine's classes have neither" \
+  test "${png_class#Pixolum.}" != "$png_class" -a -z "$(px_reg_value "$classes\\.png" /ve)" \
+       -a -z "$(px_reg_value "$classes\\$png_class" /ve)"
+for key in .png "$png_class"; do
+  wine reg copy "HKCU\\Software\\Classes\\$key" "$classes\\$key" /s /f </dev/null >/dev/null 2>&1
+done
+px_wine "$shell_open" 'C:\Bilder\Urlaub.png'; rc=$?
+px_check "a .png opened through the shell starts the installed viewer" test "$rc" = 0
+wineserver -w
+for key in .png "$png_class"; do wine reg delete "$classes\\$key" /f </dev/null >/dev/null 2>&1; done
+wineserver -w
+
+# --- 4. found again: an update in place
+px_wine "$setup" /silent /currentuser; rc=$?
+wineserver -w
+px_check "second /currentuser run: exit code 0, same folder" \
+  test "$rc" = 0 -a "$(px_reg_value "$path" InstallLocation)" = "$folder"
+snapshot updated
+px_check "still nothing in HKEY_LOCAL_MACHINE" compare before updated --machine-only
+
+# --- 5. removed completely
+px_wine "${folder}px_uninstall.exe" /silent /removesettings; rc=$?
+# The uninstaller's copy in the temporary folder finishes on its own.
+for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.2; done
+px_check "px_uninstall.exe /silent /removesettings: exit code 0" test "$rc" = 0
+snapshot after
+px_check "registry (HKLM and HKCU) and drive C: as before the setup" compare before after
+[ "$px_failures" = 0 ] || { cat Pixolum_Install.log 2>/dev/null | iconv -f LATIN1 -t UTF-8; }
+px_done
