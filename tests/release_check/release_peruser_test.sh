@@ -8,9 +8,11 @@
 #  3. a .png opened through the shell starts the installed viewer;
 #  4. a second run finds the installation and updates it in place;
 #  5. its "px_uninstall.exe /silent /removesettings" leaves the registry
-#     (HKCU too) and drive C: (the profile too) as before the setup.
-# Usage: release_peruser_test.sh SETUP_EXE SHELL_OPEN_EXE MANIFEST_FOLDER SCHEMA_FOLDER
-setup=$1 shell_open=$2 manifests=$3 schemas=$4
+#     (HKCU too) and drive C: (the profile too) as before the setup;
+#  6. started without administrator rights (run_unelevated), the setup alone
+#     installs per user, and the uninstaller, started so too, removes it all.
+# Usage: release_peruser_test.sh SETUP_EXE SHELL_OPEN_EXE RUN_UNELEVATED_EXE MANIFEST_FOLDER SCHEMA_FOLDER
+setup=$1 shell_open=$2 run_unelevated=$3 manifests=$4 schemas=$5
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../lib/wine.sh"
 work=$(mktemp -d); trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT; cd "$work"
@@ -82,5 +84,17 @@ for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.2; done
 px_check "px_uninstall.exe /silent /removesettings: exit code 0" test "$rc" = 0
 snapshot after
 px_check "registry (HKLM and HKCU) and drive C: as before the setup" compare before after
+# --- 6. without administrator rights the setup chooses the per-user
+# installation by itself, and its uninstaller, run the same way, removes it.
+px_wine "$run_unelevated" "$setup" /silent /group=1; rc=$?
+snapshot unelevated
+px_check "without administrator rights and without /currentuser: exit code 0, the user's entry names $folder" \
+  test "$rc" = 0 -a "$(px_reg_value "$path" InstallLocation)" = "$folder"
+px_check "... and HKEY_LOCAL_MACHINE the same" compare before unelevated --machine-only
+px_wine "$run_unelevated" "${folder}px_uninstall.exe" /silent /removesettings; rc=$?
+for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.2; done
+snapshot removed
+px_check "its uninstaller without administrator rights: exit code 0, all as before" \
+  test "$rc" = 0 -a -n "$(compare before removed | grep -x 'snapshots: 0 differences, 0 of them allowed')"
 [ "$px_failures" = 0 ] || { cat Pixolum_Install.log 2>/dev/null | iconv -f LATIN1 -t UTF-8; }
 px_done
