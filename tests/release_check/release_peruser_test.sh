@@ -10,7 +10,9 @@
 #  5. its "px_uninstall.exe /silent /removesettings" leaves the registry
 #     (HKCU too) and drive C: (the profile too) as before the setup;
 #  6. started without administrator rights (run_unelevated), the setup alone
-#     installs per user, and the uninstaller, started so too, removes it all.
+#     installs per user, and the uninstaller, started so too, removes it all;
+#  7. a per-user run cut off during its registration is rolled back by the
+#     next per-user run.
 # Usage: release_peruser_test.sh SETUP_EXE SHELL_OPEN_EXE RUN_UNELEVATED_EXE MANIFEST_FOLDER SCHEMA_FOLDER
 setup=$1 shell_open=$2 run_unelevated=$3 manifests=$4 schemas=$5
 here=$(cd "$(dirname "$0")" && pwd)
@@ -96,5 +98,30 @@ for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.2; done
 snapshot removed
 px_check "its uninstaller without administrator rights: exit code 0, all as before" \
   test "$rc" = 0 -a -n "$(compare before removed | grep -x 'snapshots: 0 differences, 0 of them allowed')"
+# --- 7. a per-user run cut off (every process of the prefix killed as soon as
+# its journal shows the registration) is rolled back by the next per-user run.
+journal=$(px_unix_path "$local_appdata\\Pixolum Setup\\px_transaction.jnl")
+cut=$here/../transaction/cut.py
+for _ in 1 2 3 4; do
+  wineserver -w
+  ( exec wine "$setup" /silent /currentuser /group=1 /assoc=1 </dev/null >/dev/null 2>&1 ) & pid=$!
+  result=$(/usr/bin/python3 "$cut" cut "$WINEPREFIX" "$journal" "$pid" registration 0)
+  wait "$pid" 2>/dev/null; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  where=$(/usr/bin/python3 "$cut" where "$journal")
+  [ "$result" = cut ] && [ "$where" = registration ] && break
+  # Finished before the cut: removed again for the next try.
+  [ -e "$target/px_uninstall.exe" ] && wine "${folder}px_uninstall.exe" /silent /removesettings </dev/null >/dev/null 2>&1
+  for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.2; done
+done
+px_check "a per-user run cut during its registration leaves its journal in the user's folder ($result, $where)" \
+  test "$result" = cut -a "$where" = registration
+px_wine "$setup" /silent /currentuser; rc=$?
+px_check "the next per-user run rolls it back and installs: exit code 0, no journal left" \
+  test "$rc" = 0 -a ! -e "$journal"
+px_wine "${folder}px_uninstall.exe" /silent /removesettings; rc=$?
+for _ in $(seq 1 100); do [ -e "$target" ] || break; sleep 0.2; done
+snapshot recovered
+px_check "... and after its uninstaller all as before" \
+  test "$rc" = 0 -a -n "$(compare before recovered | grep -x 'snapshots: 0 differences, 0 of them allowed')"
 [ "$px_failures" = 0 ] || { cat Pixolum_Install.log 2>/dev/null | iconv -f LATIN1 -t UTF-8; }
 px_done
