@@ -31,8 +31,14 @@ target=$(px_unix_path "$folder")
 snapshot before
 
 # --- 1. installed for the current user alone
-px_wine "$setup" /silent /currentuser /group=1 /desktop=1 /assoc=1; rc=$?
+# Traced (Wine enforces no rights, but its server protocol shows every
+# security descriptor a program sets): the per-user folders keep the rights
+# they inherit from the profile, none is given administrators-only rights.
+wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+WINEDEBUG=+server wine "$setup" /silent /currentuser /group=1 /desktop=1 /assoc=1 </dev/null >server.log 2>&1; rc=$?
 px_check "/currentuser: exit code 0" test "$rc" = 0
+px_check "... and no rights set on any file or folder" test "$(grep -c 'set_security_object(' server.log)" = 0
+rm -f server.log
 snapshot installed
 px_check "the viewer and its uninstaller in $folder" test -f "$target/pixo32.exe" -a -f "$target/px_uninstall.exe"
 px_check "HKEY_LOCAL_MACHINE the same before and after" compare before installed --machine-only
