@@ -189,6 +189,9 @@ def main():
             'systemweite Vorgabe für .jpg, .png und .tif eingetragen (die Wahl eines Benutzers '
             'bleibt bestehen). Verknüpfungen und Dateitypen wählen weitere Schalter, z. B. '
             '--custom "/group=1 /desktop=1 /assoc=1"; setup.exe /? listet sie.\n'
+            'Im Bereich „user“ (/currentuser, oder ohne Administratorrechte gestartet) installiert '
+            'sie nach %LOCALAPPDATA%\\Programs\\Pixolum und schreibt nur für den aktuellen '
+            'Benutzer (HKEY_CURRENT_USER).\n'
             'Rückgabewert 1: Die Installation ist fehlgeschlagen, der Grund steht im '
             'Protokoll Pixolum_Install.log.'),
         'Moniker': 'pixolum',
