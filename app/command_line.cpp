@@ -98,6 +98,12 @@ bool IsHelpCommandLine(const wchar_t* commandLine) {
            (std::wcsstr(commandLine, L"/?") != nullptr || std::wcsstr(commandLine, L"/help") != nullptr);
 }
 
+bool IsCurrentUserCommandLine(const wchar_t* commandLine) {
+    wchar_t line[kLongChars] = {};
+    CopySwitchLine(commandLine, line);
+    return std::wcsstr(line, L"/currentuser") != nullptr;
+}
+
 void ReadLogSwitch(const wchar_t* commandLine, wchar_t* logFile) {
     wchar_t line[kLongChars] = {};
     CopySwitchLine(commandLine, line);

@@ -34,6 +34,10 @@ struct SilentChoices {
 // True when the raw command line asks for silent mode.
 bool IsSilentCommandLine(const wchar_t* commandLine);
 
+// True when the raw command line asks for a per-user installation
+// ("/currentuser", in the wizard too).
+bool IsCurrentUserCommandLine(const wchar_t* commandLine);
+
 // True when the raw command line asks for the list of switches ("/?" or "/help").
 bool IsHelpCommandLine(const wchar_t* commandLine);
 

@@ -6,6 +6,7 @@
 #include "earlier_install.h"
 #include "install_driver.h"
 #include "install_log.h"
+#include "install_scope.h"
 #include "resource.h"
 #include "system_library.h"
 #include "win_handles.h"
@@ -37,12 +38,16 @@ BOOL TheApp::InitInstance() {
     const wchar_t* commandLine = GetCommandLineW();
     if (IsHelpCommandLine(commandLine)) {
         // Asked for the switches: show them and install nothing, whatever else was given.
-        // The text lives in the string table (about 830 characters).
+        // The text lives in the string table (about 910 characters).
         wchar_t help[1024] = {};
         LoadStringW(m_hInstance, IDS_HELP_TEXT, help, 1024);
         MessageBoxW(nullptr, help, kSetupCaption, MB_OK | MB_ICONINFORMATION);
         m_nExitCode = 0;
-    } else if (IsSilentCommandLine(commandLine)) {
+        return FALSE;
+    }
+    // Decided before any journal, earlier installation or default folder is looked at.
+    SetPerUserInstall(IsCurrentUserCommandLine(commandLine) || !HasAdministratorRights());
+    if (IsSilentCommandLine(commandLine)) {
         m_nExitCode = RunSilent(commandLine);
     } else {
         RunWizardMode();

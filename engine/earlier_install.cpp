@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install_options.h"
+#include "install_scope.h"
 #include "path_utils.h"
 #include "reg_key.h"
 #include "text_buffer.h"
@@ -44,7 +45,7 @@ bool FindInstalledFolder(wchar_t* folder) {
     wchar_t command[kPathChars];
     {
         RegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+        if (key.Open(ScopeRoot(), kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
         if (!ReadValueText(key.Get(), nullptr, command)) return false;
     }
     if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return false;
@@ -70,6 +71,14 @@ bool FindInstalledFolder(wchar_t* folder) {
 bool GetDefaultInstallFolder(wchar_t* folder) {
     if (!folder) return true;
     CopyText(folder, kPathChars, kDefaultFolder);
+    if (IsPerUserInstall()) {
+        // Where per-user programs live: the user's own local application data.
+        const std::wstring local = LocalAppDataFolder();
+        if (!local.empty() && local.size() + 17 < static_cast<size_t>(kPathChars)) {
+            CopyText(folder, kPathChars, (local + L"Programs\\Pixolum").c_str());
+        }
+        return 1;
+    }
 
     wchar_t programFiles[kPathChars];
     {

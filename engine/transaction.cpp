@@ -7,6 +7,7 @@
 
 #include "com_ptr.h"
 #include "path_utils.h"
+#include "install_scope.h"
 #include "reg_key.h"
 #include "shell_api.h"
 #include "text_buffer.h"
@@ -19,6 +20,9 @@ constexpr wchar_t kJournalName[] = L"px_transaction.jnl";
 constexpr wchar_t kRecordName[] = L"px_install.rec";
 constexpr wchar_t kCopySuffix[] = L".px_cpy";
 constexpr wchar_t kLockName[] = L"Global\\PixolumSetupTransaction";
+// A per-user run touches only the user's keys, profile and journal: it waits
+// for the user's other runs in this session, not for the machine's.
+constexpr wchar_t kUserLockName[] = L"Local\\PixolumSetupUserTransaction";
 constexpr wchar_t kMachinePrefix[] = L"\\REGISTRY\\MACHINE\\";
 constexpr wchar_t kUserPrefix[] = L"\\REGISTRY\\USER\\";
 constexpr DWORD kMaxNameChars = 16384;
@@ -431,7 +435,22 @@ bool IsJournalKind(wchar_t kind) {
 
 // --- the protected folder
 
+// A per-user installation keeps its journal and record in the user's local
+// application data, with the rights the user's profile gives: only that user
+// (and administrators) can write there, and the setup runs as that user.
+std::wstring UserTransactionFolder(bool create) {
+    const std::wstring local = LocalAppDataFolder();
+    if (local.empty()) return std::wstring();
+    const std::wstring folder = local + kFolderName;
+    if (create) CreateDirectoryW(folder.c_str(), nullptr);
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    const bool usable = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return usable ? folder + L"\\" : std::wstring();
+}
+
 std::wstring TransactionFolder(bool create) {
+    if (IsPerUserInstall()) return UserTransactionFolder(create);
     wchar_t common[MAX_PATH] = {};
     ItemIdList pidl;
     if (FAILED(lazy::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, pidl.Put())) ||
@@ -474,6 +493,11 @@ std::wstring InstallRecordPath() {
     return folder.empty() ? folder : folder + kRecordName;
 }
 
+std::wstring JournalPath() {
+    const std::wstring folder = TransactionFolder();
+    return folder.empty() ? folder : folder + kJournalName;
+}
+
 // --- the lock
 
 MachineLock::~MachineLock() {
@@ -481,7 +505,7 @@ MachineLock::~MachineLock() {
 }
 
 bool MachineLock::Acquire(DWORD timeoutMs) {
-    if (!m_mutex) m_mutex.Reset(CreateMutexW(nullptr, FALSE, kLockName));
+    if (!m_mutex) m_mutex.Reset(CreateMutexW(nullptr, FALSE, IsPerUserInstall() ? kUserLockName : kLockName));
     if (!m_mutex) return false;
     // An abandoned lock belonged to a run that was killed: its journal
     // tells what to undo, and the lock is ours.
@@ -502,7 +526,8 @@ bool Transaction::Begin(const std::wstring& installFolder, const wchar_t* operat
     m_installFolder = installFolder;
     const std::wstring folder = TransactionFolder(true);
     if (folder.empty()) {
-        NoteFailure(L"%ProgramData%\\Pixolum Setup", ERROR_CANT_ACCESS_FILE);
+        NoteFailure(IsPerUserInstall() ? L"%LOCALAPPDATA%\\Pixolum Setup" : L"%ProgramData%\\Pixolum Setup",
+                    ERROR_CANT_ACCESS_FILE);
         return false;
     }
     m_path = folder + kJournalName;

@@ -55,6 +55,7 @@ using EntryFilter = bool (*)(const RecordEntry& entry, const std::wstring& insta
 // system only; empty when it cannot be had (or is a link somewhere else).
 std::wstring TransactionFolder(bool create = false);
 std::wstring InstallRecordPath();
+std::wstring JournalPath();
 
 // One setup or uninstaller at a time on the machine.
 class MachineLock {

@@ -13,6 +13,7 @@
 #include "extraction.h"
 #include "folder_rights.h"
 #include "install_log.h"
+#include "install_scope.h"
 #include "path_utils.h"
 #include "registration.h"
 #include "resource.h"
@@ -217,7 +218,9 @@ int RunInstallation(InstallOptions& options) {
     }
     for (const RecordEntry& entry : transaction.Entries()) {
         if (entry.kind == RecordEntry::FolderCreated) transaction.SetNewTree(target);
-        if (entry.kind == RecordEntry::FolderCreated && !IsInProgramFiles(target))
+        // A per-user folder keeps the rights of the user's profile: the user
+        // updates and removes it without administrator rights.
+        if (entry.kind == RecordEntry::FolderCreated && !IsInProgramFiles(target) && !IsPerUserInstall())
             GrantProgramFilesRights(entry.key.c_str());
     }
 

@@ -109,19 +109,20 @@ def main():
     write(os.path.join(folder, identifier + '.yaml'), 'version', ['Written by the build.'],
           {**common, 'DefaultLocale': LOCALE, **footer('version')})
 
+    digest = sha256_of(args.setup)
+    switches = {
+        'Silent': '/silent',
+        'SilentWithProgress': '/silent',
+        # Values end at the next '/', blanks need the whole switch quoted.
+        'InstallLocation': '"/folder=<INSTALLPATH>"',
+        'Log': '"/log=<LOGPATH>"',
+    }
     installer = {
         **common,
         'InstallerLocale': LOCALE,
         'InstallerType': 'exe',
-        'Scope': 'machine',
         'InstallModes': ['interactive', 'silent'],
-        'InstallerSwitches': {
-            'Silent': '/silent',
-            'SilentWithProgress': '/silent',
-            # Values end at the next '/', blanks need the whole switch quoted.
-            'InstallLocation': '"/folder=<INSTALLPATH>"',
-            'Log': '"/log=<LOGPATH>"',
-        },
+        'InstallerSwitches': switches,
         'ExpectedReturnCodes': [
             {'InstallerReturnCode': 1, 'ReturnResponse': 'custom',
              'ReturnResponseUrl': site + '/faq.htm'},
@@ -129,8 +130,6 @@ def main():
         ],
         # A new version installs over the old one, into its folder.
         'UpgradeBehavior': 'install',
-        # The setup asks for the highest available rights itself.
-        'ElevationRequirement': 'elevatesSelf',
         'ProductCode': UNINSTALL_KEY,
         'AppsAndFeaturesEntries': [{
             'DisplayName': '%s %s (32-bit)' % (name, args.version),
@@ -143,10 +142,21 @@ def main():
             {'RelativeFilePath': 'px_uninstall.exe', 'FileType': 'uninstall',
              'InvocationParameter': '/silent'},
         ]},
+        # One setup, two scopes: machine-wide it asks for the highest
+        # available rights itself; /currentuser installs for the user alone,
+        # into %LOCALAPPDATA%\\Programs\\Pixolum and HKCU, without them.
         'Installers': [{
             'Architecture': 'x86',
+            'Scope': 'machine',
             'InstallerUrl': args.url,
-            'InstallerSha256': sha256_of(args.setup),
+            'InstallerSha256': digest,
+            'ElevationRequirement': 'elevatesSelf',
+        }, {
+            'Architecture': 'x86',
+            'Scope': 'user',
+            'InstallerUrl': args.url,
+            'InstallerSha256': digest,
+            'InstallerSwitches': {**switches, 'Custom': '/currentuser'},
         }],
         **footer('installer'),
     }
@@ -155,6 +165,7 @@ def main():
         'Exit codes: 0 installed; 1 failed, Pixolum_Install.log says why (in the file of',
         '/log=, else the folder current at start, else %TEMP%); 2 refused, Pixolum is running.',
         'Uninstalling: the uninstall entry "Pixolum" runs px_uninstall.exe /silent.',
+        'Scope user: /currentuser, the same entry below HKEY_CURRENT_USER.',
     ], installer)
 
     locale = {
@@ -178,6 +189,9 @@ def main():
             'systemweite Vorgabe für .jpg, .png und .tif eingetragen (die Wahl eines Benutzers '
             'bleibt bestehen). Verknüpfungen und Dateitypen wählen weitere Schalter, z. B. '
             '--custom "/group=1 /desktop=1 /assoc=1"; setup.exe /? listet sie.\n'
+            'Im Bereich „user“ (/currentuser, oder ohne Administratorrechte gestartet) installiert '
+            'sie nach %LOCALAPPDATA%\\Programs\\Pixolum und schreibt nur für den aktuellen '
+            'Benutzer (HKEY_CURRENT_USER).\n'
             'Rückgabewert 1: Die Installation ist fehlgeschlagen, der Grund steht im '
             'Protokoll Pixolum_Install.log.'),
         'Moniker': 'pixolum',

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "install_scope.h"
 #include "reg_key.h"
 #include "reg_values.h"
 
@@ -57,17 +58,17 @@ void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
             SetStringValue(key.Get(), L"ProgID", className.c_str(), tx);
         }
         if (associationsAllUsers) {
-            SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str(), tx);
+            SetDefaultValue(ScopeRoot(), extensionKey.c_str(), className.c_str(), tx);
         }
     } else if (selected || IsAlwaysBoundExtension(extension)) {
-        SetDefaultValue(HKEY_LOCAL_MACHINE, extensionKey.c_str(), className.c_str(), tx);
+        SetDefaultValue(ScopeRoot(), extensionKey.c_str(), className.c_str(), tx);
     }
 
     const std::wstring classKey = ClassKeyOf(classGroup);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, classKey.c_str(), TypeNameOf(classGroup).c_str(), tx);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\shell\\open\\command").c_str(),
+    SetDefaultValue(ScopeRoot(), classKey.c_str(), TypeNameOf(classGroup).c_str(), tx);
+    SetDefaultValue(ScopeRoot(), (classKey + L"\\shell\\open\\command").c_str(),
                     openCommand, tx);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, (classKey + L"\\DefaultIcon").c_str(), defaultIcon, tx);
+    SetDefaultValue(ScopeRoot(), (classKey + L"\\DefaultIcon").c_str(), defaultIcon, tx);
 
     if (!isNt6) return;
     WriteCapabilityEntry(extension, classGroup, tx);
@@ -89,7 +90,7 @@ void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup, T
     // The registration creates the key on NT 6 and later; the writer never
     // creates it, so a missing key means no capability values at all.
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) !=
+    if (key.Open(ScopeRoot(), kCapabilityAssociationsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) !=
         ERROR_SUCCESS) {
         return;
     }

@@ -65,11 +65,14 @@ bool IsProductMachineKey(std::wstring rest) {
            IsAtOrBelow(rest, L"MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\\PIXOLUM");
 }
 
-// The current user's keys below the SID.
-bool IsProductUserKey(std::wstring rest) {
+// The current user's keys below the SID: besides the user's own choices, a
+// per-user installation's keys, which mirror the machine's below "SOFTWARE\".
+bool IsProductUserKey(std::wstring rest, const std::wstring& valueName, bool valueEntry) {
     if (Consume(rest, L"_CLASSES\\")) return IsProductClass(rest);
     if (!Consume(rest, L"\\")) return false;
     if (Consume(rest, L"SOFTWARE\\CLASSES\\")) return IsProductClass(rest);
+    if (rest == L"SOFTWARE\\REGISTEREDAPPLICATIONS") return valueEntry && Upper(valueName) == L"PIXOLUM";
+    if (rest.compare(0, 9, L"SOFTWARE\\") == 0 && IsProductMachineKey(rest.substr(9))) return true;
     if (!Consume(rest, L"SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\FILEEXTS\\.")) {
         return false;
     }
@@ -96,7 +99,7 @@ bool IsProductKey(const std::wstring& physical, const std::wstring& valueName, b
     }
     const std::wstring user = CurrentUserPath();
     if (user.empty() || !Consume(rest, user)) return false;
-    return IsProductUserKey(rest);
+    return IsProductUserKey(rest, valueName, valueEntry);
 }
 
 // A key the registration creates on the way to one of its own: only an

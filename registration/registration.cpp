@@ -9,6 +9,7 @@
 #include "association_writer.h"
 #include "format_catalogue.h"
 #include "path_utils.h"
+#include "install_scope.h"
 #include "reg_key.h"
 #include "reg_values.h"
 #include "shell_api.h"
@@ -46,31 +47,35 @@ void WriteFolderVerbs(const std::wstring& thumbnailsCommand, Transaction* tx) {
     for (const wchar_t* target : {L"Directory", L"Drive"}) {
         const std::wstring verb =
             std::wstring(L"SOFTWARE\\Classes\\") + target + L"\\shell\\" + kFolderVerb;
-        SetDefaultValue(HKEY_LOCAL_MACHINE, verb.c_str(), kFolderVerb, tx);
-        SetDefaultValue(HKEY_LOCAL_MACHINE, (verb + L"\\command").c_str(),
+        SetDefaultValue(ScopeRoot(), verb.c_str(), kFolderVerb, tx);
+        SetDefaultValue(ScopeRoot(), (verb + L"\\command").c_str(),
                         thumbnailsCommand.c_str(), tx);
     }
 }
 
 void WriteApplicationKeys(const std::wstring& openCommand, Transaction* tx) {
-    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum", L"Pixolum", tx);
-    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
+    SetDefaultValue(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum", L"Pixolum", tx);
+    SetDefaultValue(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
                     openCommand.c_str(), tx);
     // An icon left by an older version would override the viewer's own.
-    DeleteKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon", tx);
+    DeleteKeyRecorded(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon", tx);
 
-    SetDefaultValue(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe\\shell\\open\\command",
-                    openCommand.c_str(), tx);
-    RegKey application;
-    if (application.Open(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", KEY_ALL_ACCESS) ==
-        ERROR_SUCCESS) {
-        SetStringValue(application.Get(), L"FriendlyAppName", L"Pixolum 32-bit", tx);
+    // Machine-wide through the merged view, as ever; a per-user installation
+    // only ever in the user's own classes.
+    const bool perUser = IsPerUserInstall();
+    const HKEY classes = perUser ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+    const std::wstring application = std::wstring(perUser ? L"SOFTWARE\\Classes\\" : L"") +
+                                     L"Applications\\pixo32.exe";
+    SetDefaultValue(classes, (application + L"\\shell\\open\\command").c_str(), openCommand.c_str(), tx);
+    RegKey applicationKey;
+    if (applicationKey.Open(classes, application.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS) {
+        SetStringValue(applicationKey.Get(), L"FriendlyAppName", L"Pixolum 32-bit", tx);
     }
 }
 
 void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer, Transaction* tx) {
     RegKey key;
-    if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kUninstallKey, key, tx) != ERROR_SUCCESS) return;
+    if (CreateKeyRecorded(ScopeRoot(), kUninstallKey, key, tx) != ERROR_SUCCESS) return;
     SetStringValue(key.Get(), nullptr, L"", tx);
     SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str(), tx);
     SetStringValue(key.Get(), L"Publisher", kPublisher, tx);
@@ -91,7 +96,7 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer,
 // the installation come last: until they are there, nothing looks installed.
 void NameUninstallEntry(Transaction* tx) {
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+    if (key.Open(ScopeRoot(), kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
     SetStringValue(key.Get(), L"DisplayName", (std::wstring(L"Pixolum ") + kVersionText + L" (32-bit)").c_str(), tx);
     SetStringValue(key.Get(), L"DisplayVersion", kVersionText, tx);
 }
@@ -102,23 +107,27 @@ void NameUninstallEntry(Transaction* tx) {
 void WriteCapabilities(const std::wstring& viewer, Transaction* tx) {
     {
         RegKey created;
-        CreateKeyRecorded(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", created, tx);
+        CreateKeyRecorded(ScopeRoot(), L"SOFTWARE\\Pixolum", created, tx);
     }
-    SetDefaultValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum\\shell\\open\\command",
+    SetDefaultValue(ScopeRoot(), L"SOFTWARE\\Pixolum\\shell\\open\\command",
                     Quoted(viewer).c_str(), tx);
     {
         RegKey capabilities;
-        if (CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilitiesKey, capabilities, tx) == ERROR_SUCCESS) {
+        if (CreateKeyRecorded(ScopeRoot(), kCapabilitiesKey, capabilities, tx) == ERROR_SUCCESS) {
             SetStringValue(capabilities.Get(), L"ApplicationDescription", kApplicationDescription, tx);
         }
     }
     {
         RegKey created;
-        CreateKeyRecorded(HKEY_LOCAL_MACHINE, kCapabilityAssociationsKey, created, tx);
+        CreateKeyRecorded(ScopeRoot(), kCapabilityAssociationsKey, created, tx);
     }
     RegKey registered;
-    if (registered.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\RegisteredApplications",
-                        KEY_SET_VALUE | KEY_QUERY_VALUE) == ERROR_SUCCESS) {
+    // The user's list need not exist yet; the machine's always does.
+    const LONG opened = IsPerUserInstall()
+                            ? CreateKeyRecorded(ScopeRoot(), L"SOFTWARE\\RegisteredApplications", registered, tx)
+                            : registered.Open(ScopeRoot(), L"SOFTWARE\\RegisteredApplications",
+                                              KEY_SET_VALUE | KEY_QUERY_VALUE);
+    if (opened == ERROR_SUCCESS) {
         SetStringValue(registered.Get(), L"Pixolum", kCapabilitiesKey, tx);
     }
 }
@@ -152,7 +161,8 @@ bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFol
                          bool associationsConfirmed, Transaction* tx) {
     const bool isNt6 = IsNt6OrLater();
     const bool isXp = !isNt6 && IsWindowsXp();
-    const bool allUsers = options.shortcutsAllUsers;
+    // A per-user installation has no links for all users.
+    const bool allUsers = options.shortcutsAllUsers && !IsPerUserInstall();
 
     wchar_t folderBuffer[kPathChars];
     if (!FormInstallFolder(targetFolder, folderBuffer)) return false;

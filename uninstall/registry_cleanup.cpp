@@ -5,6 +5,7 @@
 
 #include "association_writer.h"
 #include "format_catalogue.h"
+#include "install_scope.h"
 #include "product.h"
 #include "reg_key.h"
 #include "uninstall_paths.h"
@@ -62,16 +63,16 @@ void RemoveExtensionDefault(const wchar_t* extension, RemovalReport& report) {
     const std::wstring subKey = std::wstring(L"SOFTWARE\\Classes\\.") + extension;
     {
         RegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, subKey.c_str(), KEY_QUERY_VALUE | KEY_SET_VALUE) !=
+        if (key.Open(ScopeRoot(), subKey.c_str(), KEY_QUERY_VALUE | KEY_SET_VALUE) !=
             ERROR_SUCCESS) {
             return;
         }
         std::wstring current;
         if (!ReadString(key.Get(), nullptr, current) || !NamesOurClass(current)) return;
-        RemoveValue(key.Get(), nullptr, RootName(HKEY_LOCAL_MACHINE) + subKey, report);
+        RemoveValue(key.Get(), nullptr, RootName(ScopeRoot()) + subKey, report);
         report.associationsRemoved = true;
     }
-    DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, subKey, report);
+    DeleteKeyIfEmpty(ScopeRoot(), subKey, report);
 }
 
 // HKCU FileExts\.E: the "ProgID" of XP with the empty default written beside
@@ -126,13 +127,13 @@ void RemoveStoreAppValues(RemovalReport& report) {
 
 void RemoveRegisteredApplication(RemovalReport& report) {
     RegKey key;
-    if (key.Open(HKEY_LOCAL_MACHINE, kRegisteredApplications, KEY_QUERY_VALUE | KEY_SET_VALUE) !=
+    if (key.Open(ScopeRoot(), kRegisteredApplications, KEY_QUERY_VALUE | KEY_SET_VALUE) !=
         ERROR_SUCCESS) {
         return;
     }
     std::wstring target;
     if (ReadString(key.Get(), L"Pixolum", target) && _wcsicmp(target.c_str(), kCapabilitiesKey) == 0) {
-        RemoveValue(key.Get(), L"Pixolum", RootName(HKEY_LOCAL_MACHINE) + kRegisteredApplications,
+        RemoveValue(key.Get(), L"Pixolum", RootName(ScopeRoot()) + kRegisteredApplications,
                     report);
     }
 }
@@ -167,7 +168,7 @@ LONG DeleteKeyTree(HKEY root, const std::wstring& subKey) {
 std::wstring RegisteredInstallFolder() {
     RegKey key;
     std::wstring location;
-    if (key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+    if (key.Open(ScopeRoot(), kUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
         !ReadString(key.Get(), L"InstallLocation", location)) {
         return std::wstring();
     }
@@ -182,16 +183,16 @@ bool RegistrationBelongsElsewhere(const std::wstring& installFolder) {
 
 void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
     const std::wstring verb = std::wstring(L"\\shell\\") + kFolderVerb;
-    RemoveTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Directory" + verb, report);
-    RemoveTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Drive" + verb, report);
-    RemoveTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Pixolum", report);
+    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Directory" + verb, report);
+    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Drive" + verb, report);
+    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum", report);
     // The registration wrote this through HKEY_CLASSES_ROOT, which lands in
     // the user's classes when the key exists there: delete through the same
     // merged view, then the machine's copy.
-    RemoveTree(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", report);
-    RemoveTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes\\Applications\\pixo32.exe", report);
+    if (!IsPerUserInstall()) RemoveTree(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", report);
+    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Applications\\pixo32.exe", report);
     RemoveRegisteredApplication(report);
-    RemoveTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Pixolum", report);
+    RemoveTree(ScopeRoot(), L"SOFTWARE\\Pixolum", report);
 
     std::set<std::wstring> groups;
     for (const FormatRow& row : FormatCatalogue) {
@@ -207,15 +208,15 @@ void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
         bool existed = false;
         {
             RegKey key;
-            existed = key.Open(HKEY_LOCAL_MACHINE, classKey.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
+            existed = key.Open(ScopeRoot(), classKey.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
         }
         if (!existed) continue;
-        RemoveTree(HKEY_LOCAL_MACHINE, classKey, report);
+        RemoveTree(ScopeRoot(), classKey, report);
         report.associationsRemoved = true;
     }
     RemoveStoreAppValues(report);
 
-    if (!keepUninstallEntry) RemoveTree(HKEY_LOCAL_MACHINE, kUninstallKey, report);
+    if (!keepUninstallEntry) RemoveTree(ScopeRoot(), kUninstallKey, report);
 
     // Parents the registration's writes create when missing. On Windows they
     // always exist and are never empty, so this changes nothing there; on a
@@ -224,8 +225,8 @@ void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
     RemovalReport ignored;
     for (const wchar_t* target : {L"Directory", L"Drive"}) {
         const std::wstring key = std::wstring(L"SOFTWARE\\Classes\\") + target;
-        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key + L"\\shell", ignored);
-        DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, key, ignored);
+        DeleteKeyIfEmpty(ScopeRoot(), key + L"\\shell", ignored);
+        DeleteKeyIfEmpty(ScopeRoot(), key, ignored);
     }
     DeleteKeyIfEmpty(HKEY_CURRENT_USER, kFileExtsKey, ignored);
     DeleteKeyIfEmpty(HKEY_CURRENT_USER, L"Software\\Classes", ignored);

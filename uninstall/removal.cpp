@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 
+#include "install_scope.h"
 #include "link_cleanup.h"
 #include "path_utils.h"
 #include "product.h"
@@ -134,6 +135,9 @@ bool RemoveEmptyFolders(const std::wstring& installFolder, const PayloadEntries&
 RemovalResult RemoveInstallation(const RemovalRequest& request) {
     RemovalResult result;
     RemovalReport& report = result.report;
+    // Also in the copy that runs from the temporary folder: the scope follows
+    // the installation, whoever started the uninstaller.
+    SetPerUserInstall(IsPerUserInstallation(request.installFolder));
     // One setup or uninstaller at a time, and a run that was cut off is put
     // back before this one looks at anything.
     MachineLock lock;

@@ -7,6 +7,7 @@
 
 #include "com_ptr.h"
 #include "earlier_install.h"
+#include "install_scope.h"
 #include "install_options.h"
 #include "path_utils.h"
 #include "resource.h"
@@ -89,6 +90,8 @@ void CWizPropertyPage::ActivateWelcome() {
         CheckDlgButton(m_hWnd, IDC_THUMBS_LINK, BST_CHECKED);
         CheckDlgButton(m_hWnd, IDC_STARTMENU_GROUP, BST_CHECKED);
         CheckRadioButton(m_hWnd, IDC_CURRENT_USER, IDC_ALL_USERS, IDC_CURRENT_USER);
+        // A per-user installation has links for its user only.
+        if (IsPerUserInstall()) EnableWindow(GetDlgItem(m_hWnd, IDC_ALL_USERS), FALSE);
 
         wchar_t folder[kPathChars] = {};
         GetDefaultInstallFolder(folder);

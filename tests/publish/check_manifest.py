@@ -3,7 +3,8 @@
 schemas and against what the setup really is and does.
 
 Usage: check_manifest.py MANIFEST_FOLDER SCHEMA_FOLDER SETUP_EXE UNINSTALL_VALUES
-UNINSTALL_VALUES: the values of the uninstall entry a silent installation wrote,
+UNINSTALL_VALUES: the values of the uninstall entry a silent installation wrote
+(machine-wide, or per user through the user installer's switches),
 "name=data" per line, and "key=<name of the entry's key>".
 """
 import hashlib
@@ -44,13 +45,21 @@ def main(folder, schemas, setup, values_file):
     inst = manifests['installer']
     with open(setup, 'rb') as f:
         digest = hashlib.sha256(f.read()).hexdigest()
-    installer = inst['Installers'][0]
-    check('InstallerSha256 is the hash of setup.exe', installer['InstallerSha256'].lower() == digest)
-    check('exe, x86, machine scope', (inst.get('InstallerType'), installer['Architecture'],
-                                      inst.get('Scope')) == ('exe', 'x86', 'machine'))
-    switches = inst['InstallerSwitches']
-    check('silent switches /silent', switches['Silent'] == '/silent' == switches['SilentWithProgress'])
-    check('log switch /log=', '/log=<LOGPATH>' in switches.get('Log', ''))
+    # Two installers of the one setup: machine-wide, and per user with /currentuser.
+    by_scope = {i.get('Scope', inst.get('Scope')): i for i in inst['Installers']}
+    check('two installers, scopes machine and user (%s)' % sorted(by_scope),
+          len(inst['Installers']) == 2 and set(by_scope) == {'machine', 'user'})
+    for scope_name, installer in by_scope.items():
+        check('%s: InstallerSha256 is the hash of setup.exe' % scope_name,
+              installer['InstallerSha256'].lower() == digest)
+        check('%s: exe, x86' % scope_name,
+              (inst.get('InstallerType'), installer['Architecture']) == ('exe', 'x86'))
+        switches = dict(inst.get('InstallerSwitches', {}), **installer.get('InstallerSwitches', {}))
+        check('%s: silent switches /silent' % scope_name,
+              switches['Silent'] == '/silent' == switches['SilentWithProgress'])
+        check('%s: log switch /log=' % scope_name, '/log=<LOGPATH>' in switches.get('Log', ''))
+        check('%s: /currentuser exactly for the user scope' % scope_name,
+              ('/currentuser' in switches.get('Custom', '')) == (scope_name == 'user'))
     codes = {c['InstallerReturnCode']: c['ReturnResponse'] for c in inst['ExpectedReturnCodes']}
     check('2 means the package is in use', codes.get(2) == 'packageInUse')
     check('1 is an expected failure', 1 in codes)

@@ -20,3 +20,12 @@ foreach(v 10 xp)
                            ${bin}/link_report.exe ${PX_PAYLOAD_ZIP}
                    RAW GUI SHIPPED VERSIONS ${v} GROUP release_wizard TIMEOUT 900)
 endforeach()
+# A per-user installation ("/currentuser") of the shipped setup on Windows 7,
+# 10 and 11: nothing in HKLM, the shell opens a picture with it, the manifest's
+# user installer, and its uninstaller leaves the user's registry and profile;
+# without administrator rights the setup installs per user by itself.
+px_add_wine_test(NAME release_peruser
+                 COMMAND ${PROJECT_SOURCE_DIR}/tests/release_check/release_peruser_test.sh
+                         $<TARGET_FILE:setup> ${PX_TEST_BINARY_DIR}/bin/shell_open.exe
+                         ${PX_TEST_BINARY_DIR}/bin/run_unelevated.exe ${PX_MANIFEST_FOLDER} ${PX_WINGET_SCHEMA_DIR}
+                 RAW SHIPPED VERSIONS 7 10 11 GROUP release_peruser TIMEOUT 900)

@@ -3,7 +3,7 @@
 
   snapshot.py take PREFIX OUT_DIR
   snapshot.py compare BEFORE_DIR AFTER_DIR [--lost-default KEY]... [--lost-key KEY]...
-              [--lost-value KEY NAME]...
+              [--lost-value KEY NAME]... [--machine-only]
 
 A snapshot is the prefix's registry (system.reg and user.reg, saved by
 wineserver: run `wineserver -w` first) and the list of files and folders
@@ -11,6 +11,7 @@ of drive C: outside "windows" (Wine's own system folder), each with its size.
 The comparison prints every difference and exits 1 when any is left after
 the allowed ones: a default value, a value or a key that existed before and
 is gone after (what the setup overwrote and the uninstaller cannot give back).
+--machine-only compares HKEY_LOCAL_MACHINE alone.
 """
 import os
 import shutil
@@ -56,9 +57,12 @@ def show(text):
 
 def compare(before_dir, after_dir, options):
     lost_defaults, lost_keys, lost_values = set(), set(), set()
+    machine_only = False
     i = 0
     while i < len(options):
-        if options[i] == '--lost-default':
+        if options[i] == '--machine-only':
+            machine_only = True; i += 1
+        elif options[i] == '--lost-default':
             lost_defaults.add(options[i + 1].lower()); i += 2
         elif options[i] == '--lost-key':
             lost_keys.add(options[i + 1].lower()); i += 2
@@ -70,6 +74,9 @@ def compare(before_dir, after_dir, options):
     problems = 0
     allowed = 0
     before, after = registry(before_dir), registry(after_dir)
+    if machine_only:
+        before = {k: v for k, v in before.items() if k.startswith('hklm')}
+        after = {k: v for k, v in after.items() if k.startswith('hklm')}
 
     def under_lost_key(key):
         return any(key == k or key.startswith(k + '\\') for k in lost_keys)
@@ -101,7 +108,7 @@ def compare(before_dir, after_dir, options):
     def files(folder):
         with open(os.path.join(folder, 'files.txt'), encoding='utf-8', errors='surrogateescape') as f:
             return set(f.read().splitlines())
-    files_before, files_after = files(before_dir), files(after_dir)
+    files_before, files_after = (set(), set()) if machine_only else (files(before_dir), files(after_dir))
     for line in sorted(files_before - files_after):
         print('file gone:  ' + show(line))
         problems += 1
