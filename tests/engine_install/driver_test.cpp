@@ -328,9 +328,8 @@ TEST_F(Driver, FileThatCannotBeWrittenFailsTheInstallationWithString7) {
     EXPECT_FALSE(Exists(target + L"pixo32.ini"));
     EXPECT_FALSE(Exists(target + L"Pixolum_Install.log"));
     EXPECT_FALSE(Exists(TempFolder() + L"pixog_x32.zip"));
-    const std::string expected = Narrow(target) + ": Fehler beim Installieren!\r\n\r\n\xDC"
-                                 "berpr\xFC"
-                                 "fen Sie bitte ob Pixolum l\xE4uft";
+    const std::string expected = Narrow(target) + ": Fehler beim Installieren!\r\n\r\nEine Datei "
+                                 "oder ein Registrierungseintrag konnte nicht geschrieben werden.";
     EXPECT_NE(Log().find(expected), std::string::npos) << Log();
     // The held file and Windows' reason.
     EXPECT_NE(Log().find(Narrow(target) + "pixo32.exe: "), std::string::npos) << Log();
