@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
-#include <algorithm>
-#include <set>
 #include <string>
 
 #include "earlier_install.h"
@@ -224,6 +222,17 @@ bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
            _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0;
 }
 
+// Adds key (compared without case) unless it is there; false when it was.
+// The lists are short: a plain search keeps the setup small.
+bool AddOnce(std::vector<std::wstring>& list, std::wstring key) {
+    if (!key.empty()) CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    for (const std::wstring& known : list) {
+        if (known == key) return false;
+    }
+    list.push_back(key);
+    return true;
+}
+
 bool IsLinkFile(const std::wstring& path) {
     return path.size() > 4 && _wcsicmp(path.c_str() + path.size() - 4, L".lnk") == 0;
 }
@@ -306,14 +315,14 @@ bool ReachedThroughLinkBelow(const std::wstring& folder, const std::wstring& pat
 bool RemoveEarlierInstallation(const std::vector<RecordEntry>& record, const std::wstring& earlier,
                                const std::wstring& target, const std::wstring& keptSettings,
                                Transaction& transaction) {
-    std::set<std::wstring> written;
+    std::vector<std::wstring> written;
     for (const RecordEntry& entry : transaction.Entries()) {
         if (entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FileReplaced) {
-            std::wstring key = entry.key;
-            CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-            written.insert(key);
+            AddOnce(written, entry.key);
         }
     }
+    std::vector<std::wstring> candidates;
+    std::vector<std::wstring> linkFolders;
     std::vector<std::wstring> folders;
     for (const RecordEntry& entry : record) {
         if (StartsWithFolder(entry.key, target) || _wcsicmp(entry.key.c_str(), keptSettings.c_str()) == 0) {
@@ -321,42 +330,56 @@ bool RemoveEarlierInstallation(const std::vector<RecordEntry>& record, const std
         }
         const bool inEarlier = StartsWithFolder(entry.key, earlier);
         if (entry.kind == RecordEntry::FolderCreated) {
-            folders.push_back(entry.key);
+            candidates.push_back(entry.key);
             continue;
         }
         if (entry.kind != RecordEntry::FileCreated || (!inEarlier && !IsLinkFile(entry.key))) continue;
-        std::wstring key = entry.key;
-        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-        if (written.count(key)) continue;
-        if (inEarlier && ReachedThroughLinkBelow(earlier, entry.key)) {
+        if (!AddOnce(written, entry.key)) continue;
+        // A link's folder lies where the user writes: one reached through a
+        // junction is left alone.
+        if (ReachedThroughLinkBelow(inEarlier ? earlier : entry.key.substr(0, 3), entry.key)) {
+            if (!inEarlier) continue;
             transaction.NoteFailure(entry.key, ERROR_CANT_RESOLVE_FILENAME);
             return false;
         }
         if (!transaction.RemoveFile(entry.key)) return false;
+        if (!inEarlier) linkFolders.push_back(entry.key.substr(0, entry.key.rfind(L'\\')));
+    }
+    // The earlier folder, the levels it created and those below it; a folder
+    // of links (the Start-menu group) once its links are gone. The settings
+    // folder is the user's, a level of the new folder the new installation's.
+    for (const std::wstring& folder : candidates) {
+        const std::wstring level = folder + L"\\";
+        if (_wcsnicmp(target.c_str(), level.c_str(), level.size()) == 0) continue;
+        bool emptied = StartsWithFolder(folder, earlier) ||
+                       _wcsnicmp(earlier.c_str(), level.c_str(), level.size()) == 0;
+        for (const std::wstring& links : linkFolders) emptied = emptied || _wcsicmp(links.c_str(), folder.c_str()) == 0;
+        if (emptied) folders.push_back(folder);
     }
     // Deepest first: a folder is empty only once the ones below it are gone.
-    std::sort(folders.begin(), folders.end(),
-              [](const std::wstring& a, const std::wstring& b) { return a.size() > b.size(); });
-    for (const std::wstring& folder : folders) transaction.RemoveFolder(folder);
+    while (!folders.empty()) {
+        size_t deepest = 0;
+        for (size_t i = 1; i < folders.size(); ++i) {
+            if (folders[i].size() > folders[deepest].size()) deepest = i;
+        }
+        transaction.RemoveFolder(folders[deepest]);
+        folders.erase(folders.begin() + static_cast<std::ptrdiff_t>(deepest));
+    }
     return !transaction.Failed();
 }
 
 // Deployment tools collect the log asked for with /log=: one entry for a
 // success too, with what was written.
 void LogSuccess(const std::wstring& target, const std::vector<RecordEntry>& entries) {
-    std::set<std::wstring> files;
-    std::set<std::wstring> links;
-    std::set<std::wstring> values;
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> links;
+    std::vector<std::wstring> values;
     for (const RecordEntry& entry : entries) {
-        std::wstring key = entry.key;
-        CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
         if (entry.kind == RecordEntry::ValueSet) {
-            std::wstring name = entry.name;
-            CharUpperBuffW(&name[0], static_cast<DWORD>(name.size()));
-            values.insert(key + L"\n" + name);
+            AddOnce(values, entry.key + L"\n" + entry.name);
         } else if ((entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FileReplaced) &&
                    GetFileAttributesW(entry.key.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            (IsLinkFile(entry.key) ? links : files).insert(key);
+            AddOnce(IsLinkFile(entry.key) ? links : files, entry.key);
         }
     }
     wchar_t version[16] = {};
@@ -438,7 +461,11 @@ int RunInstallation(InstallOptions& options) {
             ReadRecordFile(recordPath, earlierRecord) &&
             _wcsicmp(RecordInstallFolder(earlierRecord).c_str(), registered) == 0 &&
             _wcsicmp(registered, target) != 0) {
-            earlierFolder = registered;
+            // A folder whose viewer is gone holds no installation to move.
+            wchar_t viewer[kLongChars] = {};
+            CopyText(viewer, kLongChars, registered);
+            AppendText(viewer, kLongChars, kViewerExe);
+            if (GetFileAttributesW(viewer) != INVALID_FILE_ATTRIBUTES) earlierFolder = registered;
         }
     }
     const bool moving = !earlierFolder.empty();

@@ -265,6 +265,7 @@ TEST_F(Driver, SilentInstallIntoTheDefaultFolderKeepsSettingsInApplicationData) 
     m_iniFolder[0] = L'\0';
     ASSERT_EQ(Install(m_work / L"Anderswo", false), 1);
     EXPECT_STREQ(m_iniFolder, L"");
+    RemoveTree(m_work / L"Anderswo");   // no installation there to move
     ASSERT_EQ(Install(target, false), 1);
     EXPECT_STREQ(m_iniFolder, L"");
     RemoveTree(defaultFolder);
