@@ -285,6 +285,23 @@ fi
 # --- 7. another folder moves the installation
 snapshot before_move
 px_wine "$work/setup_v2.exe" "${options[@]}" >/dev/null
+snapshot installed_first
+# Cut late in its registration, where the first folder's files are set
+# aside; a setup that stops at an invalid folder only recovers first.
+# A move that ended or committed before the cut is undone by moving back;
+# installing into the other folder first makes registry and record agree
+# again where the cut took the registry's last changes (Wine's server).
+move_back() {
+  px_wine "$work/setup_v2.exe" "${options[@]}" "/folder=$other" >/dev/null
+  px_wine "$work/setup_v2.exe" "${options[@]}" "/folder=$folder" >/dev/null
+}
+cut registration $((update_registration * 2)) 40 100 move_back "$work/setup_v2.exe" "${options[@]}" "/folder=$other"; cut_rc=$?
+px_check "a move cut during registration (${figures[-1]} ms)" test $cut_rc = 0
+echo "     (first folder's files set aside at the cut: $(iconv -f UTF-16LE -t UTF-8 "$journal" 2>/dev/null | grep -c '^X'))"
+px_wine "$work/setup_v2.exe" /silent /folder= >/dev/null
+px_check "... recovered: the first installation as it was, registry and drive C:" \
+  same_as installed_first
+px_check "... nothing left over" nothing_left_over
 px_wine "$work/setup_v2.exe" "${options[@]}" "/folder=$other" >/dev/null; rc=$?
 px_check "installed, then again into $other: exit code 0" test "$rc" = 0
 px_check "... the first folder's files are gone, its uninstaller with them" \
