@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # What an administrator preparing a rollout sees, through the shipped setup:
 # /log= on success holds one entry with the counts; a newer installed version
-# gives exit code 3, a log entry and no change at all; a viewer running from
+# gives exit code 3, a log entry and no change at all (the wizard asks, "Nein"
+# the default, and changes nothing on "Nein"); a viewer running from
 # the install folder on another desktop gives exit code 2; another folder
 # moves the installation (nothing of the earlier folder's payload or links
 # stays, the user's file and settings do); /ini=NEW on an update carries the
 # user's settings over.
-# Usage: fleet_test.sh SETUP_EXE VIEWER_WINDOW_EXE
-setup=$1 viewer=$2
+# Usage: fleet_test.sh SETUP_EXE VIEWER_WINDOW_EXE REMOTE_EXE
+setup=$1 viewer=$2 remote=$3
 source "$(dirname "$0")/../lib/wine.sh"
 work=$(mktemp -d); trap 'rm -rf "$work"' EXIT; cd "$work"
 
 drive_c=$WINEPREFIX/drive_c
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pixolum'
+# The 32-bit setup's own uninstall entry, in the 32-bit registry view.
+uninstall_key='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Pixolum'
 user_dir=$(ls -d "$drive_c"/users/*/ | grep -v Public | head -n1)
 appdata_ini="${user_dir}AppData/Roaming/Pixolum/pixo32.ini"
 log=$drive_c/logs/px.log
@@ -73,6 +75,16 @@ px_check "newer version installed: the log says so" \
   grep -q "$(latin1 ': Eine neuere Version von Pixolum ist bereits installiert.')" "$log"
 px_check "newer version installed: registry and files as before" cmp -s before.txt after.txt
 diff before.txt after.txt | head -20
+# The wizard asks, "Nein" the default; "Nein" ends it without a change.
+wine "$remote" run 'Z:'"${setup//\//\\}" </dev/null >run.txt 2>&1 &
+wine "$remote" box 'neuere Version' </dev/null >box.txt 2>&1
+px_check "wizard over a newer version: it asks, \"Nein\" the default" grep -q '^default=no'$'\r''\?$' box.txt
+wine "$remote" answer no </dev/null >/dev/null 2>&1
+wait
+px_check "wizard over a newer version: exit code 0" grep -q '^exit=0 ' run.txt
+wineserver -w
+snapshot >after.txt
+px_check "wizard over a newer version: \"Nein\" changes nothing" cmp -s before.txt after.txt
 wine reg add "$uninstall_key" /v VersionMajor /t REG_DWORD /d 4 /f </dev/null >/dev/null 2>&1
 wine reg add "$uninstall_key" /v VersionMinor /t REG_DWORD /d 72 /f </dev/null >/dev/null 2>&1
 
