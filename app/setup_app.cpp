@@ -9,6 +9,7 @@
 #include "install_scope.h"
 #include "resource.h"
 #include "system_library.h"
+#include "viewer_process.h"
 #include "win_handles.h"
 #include "wizard_entry.h"
 
@@ -38,7 +39,7 @@ BOOL TheApp::InitInstance() {
     const wchar_t* commandLine = GetCommandLineW();
     if (IsHelpCommandLine(commandLine)) {
         // Asked for the switches: show them and install nothing, whatever else was given.
-        // The text lives in the string table (about 910 characters).
+        // The text lives in the string table (about 960 characters).
         wchar_t help[1024] = {};
         LoadStringW(m_hInstance, IDS_HELP_TEXT, help, 1024);
         MessageBoxW(nullptr, help, kSetupCaption, MB_OK | MB_ICONINFORMATION);
@@ -69,11 +70,30 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
     }
 
     SilentChoices choices;
-    if (!FindInstalledFolder(choices.targetFolder)) {
+    wchar_t installed[kPathChars] = {};
+    if (FindInstalledFolder(installed)) {
+        wcsncpy(choices.targetFolder, installed, kLongChars - 1);
+    } else {
         GetDefaultInstallFolder(choices.targetFolder);
         wcsncpy(choices.iniFolder, kDefaultSettingsFolder, kLongChars - 1);
     }
     ApplySilentSwitches(commandLine, choices);
+
+    // A viewer whose window lies in another session or desktop: found by its
+    // process, in the folder installed to and in the earlier one.
+    if (ViewerRunsFrom(choices.targetFolder) || ViewerRunsFrom(installed)) {
+        wchar_t message[kPathChars] = {};
+        LoadStringW(m_hInstance, IDS_VIEWER_RUNNING, message, kPathChars);
+        WriteInstallLog(message);
+        return kExitViewerRunning;
+    }
+    // A newer version stays: a deployment of an older setup changes nothing.
+    if (InstalledVersionIsNewer()) {
+        wchar_t message[kPathChars] = {};
+        LoadStringW(m_hInstance, IDS_DOWNGRADE_REFUSED, message, kPathChars);
+        WriteInstallLog(message);
+        return kExitDowngrade;
+    }
 
     wchar_t caption[64] = {};
     wcsncpy(caption, kSetupCaption, 63);
@@ -84,6 +104,14 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
 void TheApp::RunWizardMode() {
     // The wizard's defaults come from the earlier installation as it was.
     RecoverEarlierRun();
+    if (InstalledVersionIsNewer()) {
+        wchar_t question[kPathChars] = {};
+        LoadStringW(m_hInstance, IDS_DOWNGRADE_QUESTION, question, kPathChars);
+        if (MessageBoxW(nullptr, question, kSetupCaption,
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+            return;
+        }
+    }
     int dpi = 96;
     if (HDC screen = GetDC(nullptr)) {
         dpi = GetDeviceCaps(screen, LOGPIXELSX);

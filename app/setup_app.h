@@ -6,7 +6,7 @@
 #include "win_app.h"
 
 // Process exit codes of silent mode; deployment tools judge the run by them.
-enum SilentExitCode { kExitInstalled = 0, kExitFailed = 1, kExitViewerRunning = 2 };
+enum SilentExitCode { kExitInstalled = 0, kExitFailed = 1, kExitViewerRunning = 2, kExitDowngrade = 3 };
 
 class TheApp : public CWinApp {
 public:

@@ -36,7 +36,40 @@ bool ReadValueText(HKEY key, const wchar_t* name, wchar_t* out) {
     return CopyText(out, kPathChars, value);
 }
 
+bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
+    DWORD type = 0;
+    DWORD bytes = sizeof(value);
+    return RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && bytes == sizeof(value);
+}
+
 }  // namespace
+
+bool InstalledVersionIsNewer() {
+    // Both registry views of the machine (a 64-bit build writes the other
+    // one) and the user's own entry.
+    const struct {
+        HKEY root;
+        REGSAM view;
+    } places[] = {{HKEY_LOCAL_MACHINE, 0},
+                  {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+                  {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+                  {HKEY_CURRENT_USER, 0}};
+    for (const auto& place : places) {
+        RegKey key;
+        if (key.Open(place.root, kUninstallKey, KEY_QUERY_VALUE | place.view) != ERROR_SUCCESS) continue;
+        DWORD major = 0;
+        DWORD minor = 0;
+        if (!ReadDword(key.Get(), L"VersionMajor", major)) continue;
+        if (!ReadDword(key.Get(), L"VersionMinor", minor)) minor = 0;
+        if (major > static_cast<DWORD>(kVersionMajor) ||
+            (major == static_cast<DWORD>(kVersionMajor) && minor > static_cast<DWORD>(kVersionMinor))) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool FindInstalledFolder(wchar_t* folder) {
     if (!folder) return false;

@@ -6,6 +6,9 @@ constexpr int kVersionTextChars = 20;
 
 bool FindInstalledFolder(wchar_t* folder);       // kPathChars; true = found, ends in '\'
 bool GetDefaultInstallFolder(wchar_t* folder);   // kPathChars; always true
+// True when an uninstall entry of the product, machine-wide or the user's
+// own, names a version (VersionMajor, VersionMinor) newer than this setup's.
+bool InstalledVersionIsNewer();
 // version: at least kVersionTextChars; left untouched when 0 is returned.
 // company may be null; otherwise companyChars long and always terminated.
 bool ReadFileVersionAndCompany(const wchar_t* path, wchar_t* version, wchar_t* company,

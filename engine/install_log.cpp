@@ -91,6 +91,8 @@ std::wstring LogValue(const wchar_t* value) {
     return shown;
 }
 
+bool InstallLogFileGiven() { return g_logFile[0] != L'\0'; }
+
 void SetInstallLogFile(const wchar_t* path) {
     g_logFile[0] = L'\0';
     if (!path || path[0] == L'\0') return;

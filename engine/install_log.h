@@ -20,4 +20,8 @@ void SetInstallLogFile(const wchar_t* path);
 // the command line): control characters are written as <0D>, <0A> and the
 // like, which no file name can contain, so that a CR LF in the value cannot
 // start a forged dated entry.
+// True once a log file was set: deployment tools asked for the log and
+// read success entries there too.
+bool InstallLogFileGiven();
+
 std::wstring LogValue(const wchar_t* value);

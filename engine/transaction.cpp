@@ -3,6 +3,7 @@
 #include <sddl.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "com_ptr.h"
@@ -408,7 +409,24 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
             merged[found].newData = entry.newData;
         }
     };
-    for (const RecordEntry& entry : earlier) add(entry);
+    // What this run removed of an earlier installation (a move to another
+    // folder) is no longer its to list.
+    std::vector<std::wstring> removed;
+    for (const RecordEntry& entry : run) {
+        if (entry.kind == RecordEntry::FileRemoved || entry.kind == RecordEntry::FolderRemoved) {
+            removed.push_back(std::wstring(1, static_cast<wchar_t>(entry.kind)) + Upper(entry.key));
+        }
+    }
+    for (const RecordEntry& entry : earlier) {
+        if (!removed.empty() && (entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FolderCreated)) {
+            std::wstring key = Upper(entry.key);
+            while (key.size() > 3 && key.back() == L'\\') key.pop_back();
+            const wchar_t kind = entry.kind == RecordEntry::FileCreated ? RecordEntry::FileRemoved
+                                                                       : RecordEntry::FolderRemoved;
+            if (std::find(removed.begin(), removed.end(), std::wstring(1, kind) + key) != removed.end()) continue;
+        }
+        add(entry);
+    }
     for (const RecordEntry& entry : run) add(entry);
     return merged;
 }

@@ -21,6 +21,7 @@
 #include "text_buffer.h"
 #include "transaction.h"
 #include "version_number.h"
+#include "win_handles.h"
 
 namespace {
 
@@ -171,6 +172,181 @@ void KeepToRecordedSettingsFolder(const wchar_t* target, wchar_t* iniFolder) {
     CopyText(iniFolder, kLongChars, fallback.c_str());
 }
 
+
+bool StartsWithFolder(const std::wstring& path, const std::wstring& folder) {
+    return !folder.empty() && path.size() > folder.size() &&
+           _wcsnicmp(path.c_str(), folder.c_str(), folder.size()) == 0;
+}
+
+// Adds key (compared without case) unless it is there; false when it was.
+// The lists are short: a plain search keeps the setup small.
+bool AddOnce(std::vector<std::wstring>& list, std::wstring key) {
+    if (!key.empty()) CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    for (const std::wstring& known : list) {
+        if (known == key) return false;
+    }
+    list.push_back(key);
+    return true;
+}
+
+bool IsLinkFile(const std::wstring& path) {
+    return path.size() > 4 && _wcsicmp(path.c_str() + path.size() - 4, L".lnk") == 0;
+}
+
+// The settings file an update finds through the program folder's ini: the
+// folder it names (held to the recorded one), else the ini itself.
+std::wstring CurrentSettingsFile(const wchar_t* programFolderIni, const wchar_t* recordedFolder) {
+    wchar_t folder[kLongChars] = {};
+    GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", folder, kLongChars, programFolderIni);
+    KeepToRecordedSettingsFolder(recordedFolder, folder);
+    if (folder[0] == L'\0') return programFolderIni;
+    std::wstring expanded;
+    wchar_t canonical[kPathChars] = {};
+    if (!ExpandVariables(folder, expanded) || !CanonicalFolder(expanded.c_str(), canonical)) return {};
+    wchar_t path[kLongChars] = {};
+    if (!FormSettingsPath(canonical, path)) return {};
+    return path;
+}
+
+// The user's settings file, read as itself: it lies where the user writes,
+// so a link or a second name planted there (leading to a file only an
+// administrator may read) is refused, and so is anything larger than any
+// settings file.
+constexpr DWORD kSettingsFileLimit = 1 << 20;
+bool ReadUserSettings(const std::wstring& path, std::vector<char>& data) {
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file || !GetFileInformationByHandle(file.Get(), &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        info.nFileSizeHigh != 0 || info.nFileSizeLow > kSettingsFileLimit) {
+        return false;
+    }
+    data.resize(info.nFileSizeLow);
+    DWORD read = 0;
+    return data.empty() || (ReadFile(file.Get(), data.data(), info.nFileSizeLow, &read, nullptr) &&
+                            read == info.nFileSizeLow);
+}
+
+// "/ini=NEW" on an update: the user's settings go along when NEW has none.
+bool CarrySettingsOver(const std::wstring& current, const wchar_t* activeIni, Transaction& transaction) {
+    if (current.empty() || _wcsicmp(current.c_str(), activeIni) == 0 ||
+        GetFileAttributesW(activeIni) != INVALID_FILE_ATTRIBUTES) {
+        return true;
+    }
+    std::vector<char> data;
+    if (!ReadUserSettings(current, data)) return true;   // nothing of the user's to carry
+    const std::wstring written = transaction.BeginFile(activeIni);
+    if (written.empty()) return false;
+    KernelHandle file(CreateFileW(written.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD done = 0;
+    if (!file || (!data.empty() && (!WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()),
+                                               &done, nullptr) || done != data.size())) ||
+        !file.Close()) {
+        transaction.NoteFailure(activeIni, GetLastError());
+        return false;
+    }
+    return transaction.PlaceFile(activeIni);
+}
+
+// A level between the earlier folder and one of its files that is a link
+// would lead the removal somewhere else.
+bool ReachedThroughLinkBelow(const std::wstring& folder, const std::wstring& path) {
+    for (size_t cut = path.find(L'\\', folder.size()); cut != std::wstring::npos;
+         cut = path.find(L'\\', cut + 1)) {
+        const DWORD attributes = GetFileAttributesW(path.substr(0, cut).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    }
+    return false;
+}
+
+// Installing into another folder moves the installation: the earlier
+// folder's files and links as its record names them go in this same
+// transaction, kept aside until the commit, so that a failure or a cut puts
+// them back together with the earlier registration. What this run wrote
+// itself (a link of the same name), the settings file kept in the earlier
+// folder and anything the record does not name (the user's own files) stay.
+// Emptied folders go after the commit.
+bool RemoveEarlierInstallation(const std::vector<RecordEntry>& record, const std::wstring& earlier,
+                               const std::wstring& target, const std::wstring& keptSettings,
+                               Transaction& transaction) {
+    std::vector<std::wstring> written;
+    for (const RecordEntry& entry : transaction.Entries()) {
+        if (entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FileReplaced) {
+            AddOnce(written, entry.key);
+        }
+    }
+    std::vector<std::wstring> candidates;
+    std::vector<std::wstring> linkFolders;
+    std::vector<std::wstring> folders;
+    for (const RecordEntry& entry : record) {
+        if (StartsWithFolder(entry.key, target) || _wcsicmp(entry.key.c_str(), keptSettings.c_str()) == 0) {
+            continue;
+        }
+        const bool inEarlier = StartsWithFolder(entry.key, earlier);
+        if (entry.kind == RecordEntry::FolderCreated) {
+            candidates.push_back(entry.key);
+            continue;
+        }
+        if (entry.kind != RecordEntry::FileCreated || (!inEarlier && !IsLinkFile(entry.key))) continue;
+        if (!AddOnce(written, entry.key)) continue;
+        // A link's folder lies where the user writes: one reached through a
+        // junction is left alone.
+        if (ReachedThroughLinkBelow(inEarlier ? earlier : entry.key.substr(0, 3), entry.key)) {
+            if (!inEarlier) continue;
+            transaction.NoteFailure(entry.key, ERROR_CANT_RESOLVE_FILENAME);
+            return false;
+        }
+        if (!transaction.RemoveFile(entry.key)) return false;
+        if (!inEarlier) linkFolders.push_back(entry.key.substr(0, entry.key.rfind(L'\\')));
+    }
+    // The earlier folder, the levels it created and those below it; a folder
+    // of links (the Start-menu group) once its links are gone. The settings
+    // folder is the user's, a level of the new folder the new installation's.
+    for (const std::wstring& folder : candidates) {
+        const std::wstring level = folder + L"\\";
+        if (_wcsnicmp(target.c_str(), level.c_str(), level.size()) == 0) continue;
+        bool emptied = StartsWithFolder(folder, earlier) ||
+                       _wcsnicmp(earlier.c_str(), level.c_str(), level.size()) == 0;
+        for (const std::wstring& links : linkFolders) emptied = emptied || _wcsicmp(links.c_str(), folder.c_str()) == 0;
+        if (emptied) folders.push_back(folder);
+    }
+    // Deepest first: a folder is empty only once the ones below it are gone.
+    while (!folders.empty()) {
+        size_t deepest = 0;
+        for (size_t i = 1; i < folders.size(); ++i) {
+            if (folders[i].size() > folders[deepest].size()) deepest = i;
+        }
+        transaction.RemoveFolder(folders[deepest]);
+        folders.erase(folders.begin() + static_cast<std::ptrdiff_t>(deepest));
+    }
+    return !transaction.Failed();
+}
+
+// Deployment tools collect the log asked for with /log=: one entry for a
+// success too, with what was written.
+void LogSuccess(const std::wstring& target, const std::vector<RecordEntry>& entries) {
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> links;
+    std::vector<std::wstring> values;
+    for (const RecordEntry& entry : entries) {
+        if (entry.kind == RecordEntry::ValueSet) {
+            AddOnce(values, entry.key + L"\n" + entry.name);
+        } else if ((entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FileReplaced) &&
+                   GetFileAttributesW(entry.key.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            AddOnce(IsLinkFile(entry.key) ? links : files, entry.key);
+        }
+    }
+    wchar_t version[16] = {};
+    FormatText(version, 16, L"%d.%d", kVersionMajor, kVersionMinor);
+    wchar_t entry[kLongChars * 2] = {};
+    FormatText(entry, kLongChars * 2, LoadMessage(IDS_INSTALLED_SUMMARY).c_str(), version,
+               LogValue(target.c_str()).c_str(), static_cast<unsigned>(files.size()),
+               static_cast<unsigned>(values.size()), static_cast<unsigned>(links.size()));
+    WriteInstallLog(entry);
+}
+
 }  // namespace
 
 int RunInstallation(InstallOptions& options) {
@@ -212,7 +388,10 @@ int RunInstallation(InstallOptions& options) {
     }
     transaction.Stage(L"files");
     if (!transaction.CreateFolder(target)) {
-        const std::wstring detail = DescribeFailure(transaction.FailedAt(), transaction.Error());
+        const DWORD error = GetLastError();
+        const std::wstring detail =
+            transaction.Failed() ? DescribeFailure(transaction.FailedAt(), transaction.Error())
+                                 : DescribeFailure(target, error ? error : ERROR_PATH_NOT_FOUND);
         return ReportFailure(options, IDS_CANNOT_CREATE, target, Order::MessageFirst,
                              detail + NotUndone(transaction.Rollback()));
     }
@@ -228,6 +407,36 @@ int RunInstallation(InstallOptions& options) {
     wchar_t programIni[kLongChars] = {};
     FormSettingsPath(target, programIni);
     const bool update = GetFileAttributesW(programIni) != INVALID_FILE_ATTRIBUTES;
+
+    // An installation registered in another folder, with the record that
+    // names its files: this one takes its place.
+    std::vector<RecordEntry> earlierRecord;
+    std::wstring earlierFolder;
+    {
+        wchar_t registered[kPathChars] = {};
+        const std::wstring recordPath = InstallRecordPath();
+        if (FindInstalledFolder(registered) && !recordPath.empty() &&
+            ReadRecordFile(recordPath, earlierRecord) &&
+            _wcsicmp(RecordInstallFolder(earlierRecord).c_str(), registered) == 0 &&
+            _wcsicmp(registered, target) != 0) {
+            // A folder whose viewer is gone holds no installation to move.
+            wchar_t viewer[kLongChars] = {};
+            CopyText(viewer, kLongChars, registered);
+            AppendText(viewer, kLongChars, kViewerExe);
+            if (GetFileAttributesW(viewer) != INVALID_FILE_ATTRIBUTES) earlierFolder = registered;
+        }
+    }
+    const bool moving = !earlierFolder.empty();
+    wchar_t earlierIni[kLongChars] = {};
+    if (moving) FormSettingsPath(earlierFolder.c_str(), earlierIni);
+    // The program folder's ini that tells where the user's settings are.
+    const wchar_t* settingsPointer = update || !moving ? programIni : earlierIni;
+    const wchar_t* settingsRecorded = update || !moving ? target : earlierFolder.c_str();
+    const std::wstring currentSettings =
+        update || moving ? CurrentSettingsFile(settingsPointer, settingsRecorded) : std::wstring();
+    // The user's settings kept in the earlier program folder stay there.
+    std::wstring keptSettings;
+    if (moving && _wcsicmp(currentSettings.c_str(), earlierIni) == 0) keptSettings = earlierIni;
 
     // 3. The Plugins folder.
     wchar_t plugins[kLongChars] = {};
@@ -265,10 +474,14 @@ int RunInstallation(InstallOptions& options) {
     // them (its folder key unexpanded, or none for the program folder) unless
     // another folder was asked for. Silent installs into the default folder
     // otherwise keep their settings in the user's application data.
-    if (update && !options.iniFolderGiven && options.iniFolder) {
+    if ((update || moving) && !options.iniFolderGiven && options.iniFolder) {
         GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", options.iniFolder, kLongChars,
-                                 programIni);
-        KeepToRecordedSettingsFolder(target, options.iniFolder);
+                                 settingsPointer);
+        KeepToRecordedSettingsFolder(settingsRecorded, options.iniFolder);
+        // ... and are used there.
+        if (!update && options.iniFolder[0] == L'\0') {
+            CopyText(options.iniFolder, kLongChars, earlierFolder.c_str());
+        }
     } else if (options.silent && options.iniFolder &&
                options.iniFolder[0] == L'\0') {
         wchar_t defaultFolder[kPathChars] = {};
@@ -288,6 +501,9 @@ int RunInstallation(InstallOptions& options) {
     }
     int portable = iniFolder[0] != L'\0' &&
                    (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
+    if (options.iniFolderGiven && !CarrySettingsOver(currentSettings, activeIni, transaction)) {
+        return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
+    }
     transaction.PreserveFile(programIni);
     if (wcscmp(activeIni, programIni) != 0) transaction.PreserveFile(activeIni);
     if (transaction.Failed()) return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
@@ -318,9 +534,15 @@ int RunInstallation(InstallOptions& options) {
     transaction.Note(scratch);
     ConvertSettingsFileToUnicode(activeIni);
 
+    if (moving && !RemoveEarlierInstallation(earlierRecord, earlierFolder, target, keptSettings,
+                                             transaction)) {
+        return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
+    }
+
     // The commit: from here on the installation is whole.
     if (!transaction.Commit()) return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
     ReportProgress(options, 1000);
+    if (options.silent && InstallLogFileGiven()) LogSuccess(target, transaction.Entries());
     return 1;
 }
 

@@ -127,6 +127,7 @@ def main():
             {'InstallerReturnCode': 1, 'ReturnResponse': 'custom',
              'ReturnResponseUrl': site + '/faq.htm'},
             {'InstallerReturnCode': 2, 'ReturnResponse': 'packageInUse'},
+            {'InstallerReturnCode': 3, 'ReturnResponse': 'downgrade'},
         ],
         # A new version installs over the old one, into its folder.
         'UpgradeBehavior': 'install',

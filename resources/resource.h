@@ -14,6 +14,9 @@
 #define IDS_CANNOT_CREATE       11
 #define IDS_ANOTHER_RUN         12
 #define IDS_HELP_TEXT           13
+#define IDS_DOWNGRADE_REFUSED   14
+#define IDS_DOWNGRADE_QUESTION  15
+#define IDS_INSTALLED_SUMMARY   16
 
 #define IDI_SETUP               111
 #define IDB_LOGO                113

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "earlier_install.h"
 #include "format_list.h"
 #include "install_driver.h"
 #include "install_options.h"
@@ -12,6 +13,7 @@
 #include "resource_text.h"
 #include "text_buffer.h"
 #include "version_probe.h"
+#include "viewer_process.h"
 #include "wiz_page.h"
 #include "wiz_sheet.h"
 
@@ -152,14 +154,17 @@ bool CWizPropertyPage::OnAskFromInstallation(WPARAM wParam, LPARAM lParam, LRESU
 LRESULT CWizPropertyPage::RunInstallationStep() {
     // The viewer's files cannot be replaced while it runs: nothing is read,
     // disabled or installed, the user may close it and press Next again.
-    if (FindWindowW(kViewerWindowClass, nullptr)) {
+    InstallJob job;
+    ReadInstallOptions(job.options, job.targetFolder, job.iniFolder);
+    // Its window may lie on another desktop: the process counts too.
+    wchar_t registered[kPathChars] = {};
+    FindInstalledFolder(registered);
+    if (FindWindowW(kViewerWindowClass, nullptr) || ViewerRunsFrom(job.targetFolder) ||
+        ViewerRunsFrom(registered)) {
         const std::wstring warning = LoadResourceText(Resources(), IDS_VIEWER_RUNNING, kPathChars);
         MessageBoxW(m_hWnd, warning.c_str(), m_pSheet->m_szTitle, MB_OK | MB_ICONEXCLAMATION);
         return -1;
     }
-
-    InstallJob job;
-    ReadInstallOptions(job.options, job.targetFolder, job.iniFolder);
     job.page = m_hWnd;
     job.bar = GetDlgItem(m_hWnd, IDC_INSTALL_PROGRESS);
     job.options.uiContext = &job;

@@ -62,6 +62,7 @@ def main(folder, schemas, setup, values_file):
               ('/currentuser' in switches.get('Custom', '')) == (scope_name == 'user'))
     codes = {c['InstallerReturnCode']: c['ReturnResponse'] for c in inst['ExpectedReturnCodes']}
     check('2 means the package is in use', codes.get(2) == 'packageInUse')
+    check('3 means a newer version is installed', codes.get(3) == 'downgrade')
     check('1 is an expected failure', 1 in codes)
     locale = manifests['defaultLocale']
     check('locale de-DE names /silent and what it leaves out',

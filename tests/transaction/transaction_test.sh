@@ -20,9 +20,9 @@
 #     with its registration);
 #  6. the uninstaller cut while it removes files and registration, run
 #     again: registry and drive C: as before the first installation;
-#  7. installed again into another folder, the first folder's uninstaller:
-#     its files go, the registration of the new installation stays (its own
-#     uninstaller then leaves the machine as before both installations).
+#  7. installed again into another folder: the installation moves, the
+#     first folder's files go (its uninstaller with them), the new one is
+#     whole, and its own uninstaller leaves the machine as before both.
 # Usage: transaction_test.sh SETUP_EXE   (PX_CUT_SEED chooses the moments)
 setup=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -282,22 +282,36 @@ if [ -e "$journal" ]; then
   rm -f "$journal"
 fi
 
-# --- 7. an older folder's uninstaller
+# --- 7. another folder moves the installation
 snapshot before_move
 px_wine "$work/setup_v2.exe" "${options[@]}" >/dev/null
+snapshot installed_first
+# Cut late in its registration, where the first folder's files are set
+# aside; a setup that stops at an invalid folder only recovers first.
+# A move that ended or committed before the cut is undone by moving back;
+# installing into the other folder first makes registry and record agree
+# again where the cut took the registry's last changes (Wine's server).
+move_back() {
+  px_wine "$work/setup_v2.exe" "${options[@]}" "/folder=$other" >/dev/null
+  px_wine "$work/setup_v2.exe" "${options[@]}" "/folder=$folder" >/dev/null
+}
+cut registration $((update_registration * 2)) 40 100 move_back "$work/setup_v2.exe" "${options[@]}" "/folder=$other"; cut_rc=$?
+px_check "a move cut during registration (${figures[-1]} ms)" test $cut_rc = 0
+echo "     (first folder's files set aside at the cut: $(iconv -f UTF-16LE -t UTF-8 "$journal" 2>/dev/null | grep -c '^X'))"
+px_wine "$work/setup_v2.exe" /silent /folder= >/dev/null
+px_check "... recovered: the first installation as it was, registry and drive C:" \
+  same_as installed_first
+px_check "... nothing left over" nothing_left_over
 px_wine "$work/setup_v2.exe" "${options[@]}" "/folder=$other" >/dev/null; rc=$?
 px_check "installed, then again into $other: exit code 0" test "$rc" = 0
-snapshot moved
-px_wine "$target/px_uninstall.exe" /silent >/dev/null; rc=$?
-px_check "the first folder's uninstaller: exit code 0" test "$rc" = 0
-px_check "... its files are gone" test ! -e "$target/pixo32.exe"
+px_check "... the first folder's files are gone, its uninstaller with them" \
+  test -z "$(find "$target" -type f ! -name pixo32.ini 2>/dev/null)"
 px_check "... the new installation whole, its uninstall entry with name, version and folder" \
   whole v2.zip "$(px_unix_path "$other")" "$other"
-rel=${target#$drive_c/}
-px_check "... the registry as it was, nothing else changed" same_as moved "^file gone:  ${rel}[/ ]"
+px_check "... nothing left over" nothing_left_over
 px_wine "$other\\px_uninstall.exe" /silent /removesettings >/dev/null; rc=$?
 px_check "the new installation's uninstaller: exit code 0" test "$rc" = 0
-# The first folder keeps the settings its uninstaller was not asked to remove.
+rel=${target#$drive_c/}
 px_check "... registry and drive C: as before both installations" \
   same_as before_move "^file added: $rel/\(pixo32\.ini [0-9]*\)\?$"
 
