@@ -10,12 +10,12 @@ add_test(NAME imports.slots COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/import_s
          $<TARGET_FILE:pixo32> $<TARGET_FILE:px_uninstall> $<TARGET_FILE:px_icons_dll>
          $<TARGET_FILE:px_deutsch_dll>)
 # Without its payload (and a signature), the shipped setup does not grow past
-# 213,000 bytes: the goal of bench/README.md is 200 KB, missed by 2 % since
-# the install transaction and by 6 % since the rollout work (move, downgrade
-# guard, viewer process search, success log: one page of code, one of
-# relocations; bench/README.md says where the bytes went).
+# 220,000 bytes: the goal of bench/README.md is 200 KB, missed by 9 % since
+# the per-user installation, the rollout work (move, downgrade guard, viewer
+# process search, success log) and the two-thread extraction; bench/README.md
+# says where the bytes went.
 add_test(NAME size.setup COMMAND /usr/bin/python3 ${PROJECT_SOURCE_DIR}/bench/pe_size.py
-         $<TARGET_FILE:setup> --limit=213000)
+         $<TARGET_FILE:setup> --limit=220000)
 # DLLs planted beside the shipped setup and the uninstaller it installs are
 # not loaded (markers built by the test).
 px_add_wine_test(NAME planted_dlls COMMAND ${PROJECT_SOURCE_DIR}/tests/imports/planted_dll_test.sh
