@@ -221,7 +221,7 @@ bool NameHasIconLibrary(const char* name) {
 // thread (the only one that touches the transaction and the disk) empties
 // it in order.
 
-constexpr unsigned kSlotBytes = 0x10000;
+constexpr unsigned kSlotBytes = 0x8000;
 constexpr LONG kSlots = 24;
 
 // One slot: an entry's directory data with the first part of its bytes, a
