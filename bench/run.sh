@@ -168,13 +168,16 @@ rm -rf "$bench/out" "$prefix/drive_c/Bench"
 
 # (b): interleaved round by round with the peer and the anchors; the setup,
 # NSIS and unzip each install afresh and then again over their own output.
+# Each fresh run of a setup first removes the other setup's folder: an
+# installation into another folder moves the registered one, and that move
+# (deleting the other folder's files) is not what a fresh installation costs.
 log "throughput, payload (b): $(stat -c %s "$zip_b") bytes of archive, beside NSIS"
 drive=$prefix/drive_c
 $py "$src/bench/interleave.py" "$results/throughput-b.json" "$runs" 1 \
-  --tool setup "rm -rf '$drive/Bench/b'" "wine '$setup_b' /silent '/folder=C:\\Bench\\b'" 1 \
+  --tool setup "rm -rf '$drive/Bench/b' '$drive/Bench/fa'" "wine '$setup_b' /silent '/folder=C:\\Bench\\b'" 1 \
   --tool NSIS "rm -rf '$drive/Bench/nsis'" "wine '$nsis_b' /S '/D=C:\\Bench\\nsis'" 1 \
   --tool "unzip -o -q" "rm -rf '$bench/out'" "unzip -o -q '$zip_b' -d '$bench/out'" 1 \
-  --tool "setup, file alignment 512" "rm -rf '$drive/Bench/fa'" \
+  --tool "setup, file alignment 512" "rm -rf '$drive/Bench/fa' '$drive/Bench/b'" \
     "wine '$bench/b/setup-fa512.exe' /silent '/folder=C:\\Bench\\fa'" 0 \
   --tool "7z x -y" "rm -rf '$bench/out7'" "7z x -y '-o$bench/out7' '$zip_b'" 0 \
   --tool "wine trivial.exe" true "wine '$bench/bin/trivial.exe'" 0
