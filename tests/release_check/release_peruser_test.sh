@@ -51,7 +51,15 @@ path='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pixolum'
 {
   echo "key=Pixolum"
   for v in DisplayName Publisher DisplayVersion InstallLocation QuietUninstallString; do
-    echo "$v=$(px_reg_value "$path" "$v")"
+    # Every one of these values is there; a `reg` run that Wine did not
+    # start under load answers nothing, so an empty answer is asked again.
+    value=
+    for _ in 1 2 3; do
+      value=$(px_reg_value "$path" "$v")
+      [ -n "$value" ] && break
+      sleep 1
+    done
+    echo "$v=$value"
   done
 } >values.txt
 px_check "the user's uninstall entry names $folder" grep -qxF "InstallLocation=$folder" values.txt
