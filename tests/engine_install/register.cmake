@@ -1,6 +1,3 @@
-px_add_gtest(engine_extraction_tests VERSIONS xp 10 GROUP engine_extract)
-px_add_gtest(engine_settings_tests VERSIONS xp 10 GROUP engine_settings)
-px_add_gtest(engine_driver_tests VERSIONS xp 10 GROUP engine_driver)
 # A full disk: a small tmpfs as a drive of the prefix (needs root to mount).
 px_add_wine_test(NAME engine_disk_full
                  COMMAND ${CMAKE_CURRENT_LIST_DIR}/disk_full_test.sh

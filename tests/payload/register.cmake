@@ -14,9 +14,3 @@ add_test(NAME payload.check_imports
          COMMAND ${PROJECT_SOURCE_DIR}/tests/payload/check_imports_test.sh
                  ${PROJECT_SOURCE_DIR}/scripts/check-imports.sh ${PX_PAYLOAD_PACKED_DIR})
 set_tests_properties(payload.packer payload.check_imports PROPERTIES LABELS payload TIMEOUT 120)
-
-px_add_gtest(payload_viewer_logic_tests GROUP payload)
-# The shipped 32-bit files are read as files; the windows come from the
-# 64-bit twins of the test build, which Wine runs on these machines.
-px_add_gtest(payload_files_tests $<TARGET_FILE:pixo32> ${PX_TEST_PAYLOAD_DIR}/bin/pixo32.exe
-             VERSIONS xp 10 GROUP payload)

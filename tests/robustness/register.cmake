@@ -1,7 +1,5 @@
 # Robustness: command lines and damaged archives (in-process), faults
 # through the real setup under Wine (RAW scripts).
-px_add_gtest(cmdline_fuzz_tests VERSIONS 10 GROUP robustness_cmdline)
-px_add_gtest(archive_fuzz_tests VERSIONS 10 GROUP robustness_archive)
 px_add_wine_test(NAME setup_faults COMMAND ${PROJECT_SOURCE_DIR}/tests/robustness/setup_faults_test.sh
                  ${PX_SETUP_EXE} ${PX_TEST_PAYLOAD_DIR}/payload.zip
                  ${PX_TEST_BINARY_DIR}/bin/file_holder.exe

@@ -1,8 +1,3 @@
-# The uninstaller's rules and its removal against the registry, links and
-# files of each emulated version; the entry list in the shipped program and
-# in its 64-bit twin.
-px_add_gtest(uninstall_tests $<TARGET_FILE:px_uninstall> ${PX_TEST_PAYLOAD_DIR}/bin/px_uninstall.exe
-             ${PX_PAYLOAD_ENTRIES} VERSIONS xp 7 10 11 GROUP uninstall_unit)
 # Setup, snapshots and the uninstaller as its callers run it.
 px_add_wine_test(NAME uninstall_e2e COMMAND ${PROJECT_SOURCE_DIR}/tests/uninstall/uninstall_e2e_test.sh
                  ${PX_SETUP_EXE} ${PX_TEST_BINARY_DIR}/bin/uninstall_remote.exe

@@ -1,7 +1,3 @@
-px_add_gtest(wizard_rules_test VERSIONS xp 10 GROUP wizard_rules)
-px_add_gtest(wizard_controls_test VERSIONS xp 10 GROUP wizard_controls)
-# The resources of the shipped 32-bit setup, read as data.
-px_add_gtest(wizard_resources_test $<TARGET_FILE:setup> VERSIONS 10 GROUP wizard_resources)
 # The wizard on a display (the script wraps itself in xvfb-run), run on the
 # 64-bit twin of the setup.
 px_add_wine_test(NAME wizard_gui
