@@ -10,6 +10,7 @@
 #include "install_scope.h"
 #include "path_utils.h"
 #include "reg_key.h"
+#include "shell_api.h"
 #include "text_buffer.h"
 #include "win_handles.h"
 
@@ -106,7 +107,7 @@ bool GetDefaultInstallFolder(wchar_t* folder) {
     CopyText(folder, kPathChars, kDefaultFolder);
     if (IsPerUserInstall()) {
         // Where per-user programs live: the user's own local application data.
-        const std::wstring local = LocalAppDataFolder();
+        const std::wstring local = KnownFolder(CSIDL_LOCAL_APPDATA);
         if (!local.empty() && local.size() + 17 < static_cast<size_t>(kPathChars)) {
             CopyText(folder, kPathChars, (local + L"Programs\\Pixolum").c_str());
         }

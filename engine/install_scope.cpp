@@ -3,9 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "com_ptr.h"
 #include "reg_key.h"
-#include "shell_api.h"
 #include "transaction.h"
 
 namespace {
@@ -40,18 +38,6 @@ bool HasAdministratorRights() {
     const BOOL asked = CheckTokenMembership(nullptr, administrators, &member);
     FreeSid(administrators);
     return !asked || member;
-}
-
-std::wstring LocalAppDataFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ItemIdList pidl;
-    if (FAILED(lazy::SHGetSpecialFolderLocation(nullptr, CSIDL_LOCAL_APPDATA, pidl.Put())) ||
-        !lazy::SHGetPathFromIDListW(pidl.Get(), path) || path[0] == L'\0') {
-        return std::wstring();
-    }
-    std::wstring folder(path);
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
 }
 
 bool IsPerUserInstallation(const std::wstring& installFolder) {

@@ -21,9 +21,6 @@ HKEY ScopeRoot();
 // elevated token on Vista and later; a filtered token has it deny-only).
 bool HasAdministratorRights();
 
-// The current user's local application data folder, ending in '\', or empty.
-std::wstring LocalAppDataFolder();
-
 // The per-user installation of an uninstaller in installFolder: its own
 // journal or record names that folder, or the user's uninstall entry does.
 bool IsPerUserInstallation(const std::wstring& installFolder);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "com_ptr.h"
 #include "path_utils.h"
 #include "install_scope.h"
 #include "reg_key.h"
@@ -457,7 +456,7 @@ bool IsJournalKind(wchar_t kind) {
 // application data, with the rights the user's profile gives: only that user
 // (and administrators) can write there, and the setup runs as that user.
 std::wstring UserTransactionFolder(bool create) {
-    const std::wstring local = LocalAppDataFolder();
+    const std::wstring local = KnownFolder(CSIDL_LOCAL_APPDATA);
     if (local.empty()) return std::wstring();
     const std::wstring folder = local + kFolderName;
     if (create) CreateDirectoryW(folder.c_str(), nullptr);
@@ -469,15 +468,9 @@ std::wstring UserTransactionFolder(bool create) {
 
 std::wstring TransactionFolder(bool create) {
     if (IsPerUserInstall()) return UserTransactionFolder(create);
-    wchar_t common[MAX_PATH] = {};
-    ItemIdList pidl;
-    if (FAILED(lazy::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, pidl.Put())) ||
-        !lazy::SHGetPathFromIDListW(pidl.Get(), common) || common[0] == L'\0') {
-        return std::wstring();
-    }
-    std::wstring folder(common);
-    if (folder.back() != L'\\') folder += L'\\';
-    folder += kFolderName;
+    const std::wstring common = KnownFolder(CSIDL_COMMON_APPDATA);
+    if (common.empty()) return std::wstring();
+    const std::wstring folder = common + kFolderName;
     if (!create) {
         const DWORD attributes = GetFileAttributesW(folder.c_str());
         const bool usable = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
