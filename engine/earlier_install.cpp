@@ -72,14 +72,14 @@ bool InstalledVersionIsNewer() {
     return false;
 }
 
-bool FindInstalledFolder(wchar_t* folder) {
+bool FindInstalledFolder(InstallScope scope, wchar_t* folder) {
     if (!folder) return false;
     folder[0] = L'\0';
 
     wchar_t command[kPathChars];
     {
         RegKey key;
-        if (key.Open(ScopeRoot(), kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+        if (key.Open(ScopeRoot(scope), kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
         if (!ReadValueText(key.Get(), nullptr, command)) return false;
     }
     if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return false;
@@ -102,16 +102,16 @@ bool FindInstalledFolder(wchar_t* folder) {
     return true;
 }
 
-bool GetDefaultInstallFolder(wchar_t* folder) {
+bool GetDefaultInstallFolder(InstallScope scope, wchar_t* folder) {
     if (!folder) return true;
     CopyText(folder, kPathChars, kDefaultFolder);
-    if (IsPerUserInstall()) {
+    if (scope == InstallScope::User) {
         // Where per-user programs live: the user's own local application data.
         const std::wstring local = KnownFolder(CSIDL_LOCAL_APPDATA);
         if (!local.empty() && local.size() + 17 < static_cast<size_t>(kPathChars)) {
             CopyText(folder, kPathChars, (local + L"Programs\\Pixolum").c_str());
         }
-        return 1;
+        return true;
     }
 
     wchar_t programFiles[kPathChars];
