@@ -48,16 +48,7 @@ bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
 }  // namespace
 
 bool InstalledVersionIsNewer() {
-    // Both registry views of the machine (a 64-bit build writes the other
-    // one) and the user's own entry.
-    const struct {
-        HKEY root;
-        REGSAM view;
-    } places[] = {{HKEY_LOCAL_MACHINE, 0},
-                  {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
-                  {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
-                  {HKEY_CURRENT_USER, 0}};
-    for (const auto& place : places) {
+    for (const RegistryPlace& place : kRegistryPlaces) {
         RegKey key;
         if (key.Open(place.root, kUninstallKey, KEY_QUERY_VALUE | place.view) != ERROR_SUCCESS) continue;
         DWORD major = 0;

@@ -12,6 +12,16 @@
 
 enum class InstallScope { Machine, User };
 
+// Where an installation may have written its keys. The first place of each
+// scope is where this setup writes; the machine's others are the two views
+// of 64-bit Windows, one of which an earlier 64-bit build may have used.
+struct RegistryPlace {
+    InstallScope scope;
+    HKEY root;
+    REGSAM view;
+};
+extern const RegistryPlace kRegistryPlaces[4];
+
 // HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for a per-user installation: the
 // root of "SOFTWARE\Classes\…", "SOFTWARE\Pixolum", the uninstall entry and
 // RegisteredApplications.
@@ -20,3 +30,7 @@ HKEY ScopeRoot(InstallScope scope);
 // True when the process token carries the Administrators group enabled (an
 // elevated token on Vista and later; a filtered token has it deny-only).
 bool HasAdministratorRights();
+
+// The folder the uninstall entry of scope names (InstallLocation) as written,
+// or empty.
+std::wstring RegisteredInstallLocation(InstallScope scope);

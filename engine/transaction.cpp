@@ -7,7 +7,6 @@
 #include <cwchar>
 
 #include "path_utils.h"
-#include "product.h"
 #include "reg_key.h"
 #include "shell_api.h"
 #include "text_buffer.h"
@@ -528,17 +527,8 @@ InstallScope ScopeOfInstallation(const std::wstring& installFolder) {
             return InstallScope::User;
         }
     }
-    RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, kUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return InstallScope::Machine;
-    wchar_t location[MAX_PATH + 1] = {};
-    DWORD bytes = sizeof(location) - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key.Get(), L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(location),
-                         &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return InstallScope::Machine;
-    }
-    return SameFolder(location, installFolder) ? InstallScope::User : InstallScope::Machine;
+    return SameFolder(RegisteredInstallLocation(InstallScope::User), installFolder) ? InstallScope::User
+                                                                                    : InstallScope::Machine;
 }
 
 // --- the lock

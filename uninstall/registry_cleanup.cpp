@@ -165,13 +165,7 @@ LONG DeleteKeyTree(HKEY root, const std::wstring& subKey) {
 }
 
 std::wstring RegisteredInstallFolder(InstallScope scope) {
-    RegKey key;
-    std::wstring location;
-    if (key.Open(ScopeRoot(scope), kUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-        !ReadString(key.Get(), L"InstallLocation", location)) {
-        return std::wstring();
-    }
-    return CanonicalFolderOf(location);
+    return CanonicalFolderOf(RegisteredInstallLocation(scope));
 }
 
 bool RegistrationBelongsElsewhere(InstallScope scope, const std::wstring& installFolder) {
