@@ -450,7 +450,7 @@ int RunInstallation(InstallOptions& options) {
     wchar_t iconLibrary[kLongChars] = {};
     CopyText(iconLibrary, kLongChars, plugins);
     AppendText(iconLibrary, kLongChars, L"Icons.dll");
-    int keep = KeepIconLibrary(iconLibrary);
+    const bool keep = KeepIconLibrary(iconLibrary);
 
     // 5. Unpack.
     auto fail = [&](int message, Order order) {
@@ -500,8 +500,8 @@ int RunInstallation(InstallOptions& options) {
         iniFolder = L"";
         CopyText(activeIni, kLongChars, programIni);
     }
-    int portable = iniFolder[0] != L'\0' &&
-                   (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
+    const bool portable = iniFolder[0] != L'\0' &&
+                         (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
     if (options.iniFolderGiven && !CarrySettingsOver(currentSettings, activeIni, transaction)) {
         return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
     }
