@@ -46,8 +46,8 @@ BOOL TheApp::InitInstance() {
         m_nExitCode = 0;
         return FALSE;
     }
-    // Decided before any journal, earlier installation or default folder is looked at.
-    SetPerUserInstall(IsCurrentUserCommandLine(commandLine) || !HasAdministratorRights());
+    m_scope = IsCurrentUserCommandLine(commandLine) || !HasAdministratorRights() ? InstallScope::User
+                                                                                  : InstallScope::Machine;
     if (IsSilentCommandLine(commandLine)) {
         m_nExitCode = RunSilent(commandLine);
     } else {
@@ -60,7 +60,7 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
     wchar_t logFile[kLongChars] = {};
     ReadLogSwitch(commandLine, logFile);
     SetInstallLogFile(logFile);
-    RecoverEarlierRun();
+    RecoverEarlierRun(m_scope);
 
     if (FindWindowW(kViewerWindowClass, nullptr)) {
         wchar_t message[kPathChars] = {};
@@ -71,10 +71,10 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
 
     SilentChoices choices;
     wchar_t installed[kPathChars] = {};
-    if (FindInstalledFolder(installed)) {
+    if (FindInstalledFolder(m_scope, installed)) {
         wcsncpy(choices.targetFolder, installed, kLongChars - 1);
     } else {
-        GetDefaultInstallFolder(choices.targetFolder);
+        GetDefaultInstallFolder(m_scope, choices.targetFolder);
         wcsncpy(choices.iniFolder, kDefaultSettingsFolder, kLongChars - 1);
     }
     ApplySilentSwitches(commandLine, choices);
@@ -98,12 +98,13 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
     wchar_t caption[64] = {};
     wcsncpy(caption, kSetupCaption, 63);
     InstallOptions options = MakeSilentOptions(choices, caption);
+    options.scope = m_scope;
     return RunInstallation(options) ? kExitInstalled : kExitFailed;
 }
 
 void TheApp::RunWizardMode() {
     // The wizard's defaults come from the earlier installation as it was.
-    RecoverEarlierRun();
+    RecoverEarlierRun(m_scope);
     if (InstalledVersionIsNewer()) {
         wchar_t question[kPathChars] = {};
         LoadStringW(m_hInstance, IDS_DOWNGRADE_QUESTION, question, kPathChars);
@@ -122,5 +123,5 @@ void TheApp::RunWizardMode() {
     m_logfontHeading.lfWeight = FW_BOLD;
     m_logfontHeading.lfQuality = ANTIALIASED_QUALITY;
     wcsncpy(m_logfontHeading.lfFaceName, L"Arial", LF_FACESIZE - 1);
-    RunSetupWizard(m_hInstance, CreateFontIndirectW(&m_logfontHeading));
+    RunSetupWizard(m_hInstance, CreateFontIndirectW(&m_logfontHeading), m_scope);
 }

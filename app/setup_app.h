@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "install_scope.h"
 #include "win_app.h"
 
 // Process exit codes of silent mode; deployment tools judge the run by them.
@@ -13,6 +14,9 @@ public:
     BOOL InitInstance() override;
 
 private:
+    // Decided once at start, before any journal, earlier installation or
+    // default folder is looked at; every step of the run is given it.
+    InstallScope m_scope = InstallScope::Machine;
     LOGFONTW m_logfontHeading = {};   // the pages' heading font, Arial bold 18 pt at screen DPI
 
     int RunSilent(const wchar_t* commandLine);

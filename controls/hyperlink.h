@@ -27,9 +27,6 @@ public:
 
     BOOL DestroyWindow() override;
 
-    const std::wstring& LinkTarget() const { return m_target; }
-    int UnderlineMode() const { return m_underlineMode; }
-
 protected:
     const MessageMap* GetMessageMap() const override;
     void PreSubclassWindow() override;

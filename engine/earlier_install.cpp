@@ -10,6 +10,7 @@
 #include "install_scope.h"
 #include "path_utils.h"
 #include "reg_key.h"
+#include "shell_api.h"
 #include "text_buffer.h"
 #include "win_handles.h"
 
@@ -47,16 +48,7 @@ bool ReadDword(HKEY key, const wchar_t* name, DWORD& value) {
 }  // namespace
 
 bool InstalledVersionIsNewer() {
-    // Both registry views of the machine (a 64-bit build writes the other
-    // one) and the user's own entry.
-    const struct {
-        HKEY root;
-        REGSAM view;
-    } places[] = {{HKEY_LOCAL_MACHINE, 0},
-                  {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
-                  {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
-                  {HKEY_CURRENT_USER, 0}};
-    for (const auto& place : places) {
+    for (const RegistryPlace& place : kRegistryPlaces) {
         RegKey key;
         if (key.Open(place.root, kUninstallKey, KEY_QUERY_VALUE | place.view) != ERROR_SUCCESS) continue;
         DWORD major = 0;
@@ -71,14 +63,14 @@ bool InstalledVersionIsNewer() {
     return false;
 }
 
-bool FindInstalledFolder(wchar_t* folder) {
+bool FindInstalledFolder(InstallScope scope, wchar_t* folder) {
     if (!folder) return false;
     folder[0] = L'\0';
 
     wchar_t command[kPathChars];
     {
         RegKey key;
-        if (key.Open(ScopeRoot(), kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
+        if (key.Open(ScopeRoot(scope), kOpenCommandKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
         if (!ReadValueText(key.Get(), nullptr, command)) return false;
     }
     if (command[0] == L'\0' || !wcsstr(command, kViewerExe)) return false;
@@ -101,16 +93,16 @@ bool FindInstalledFolder(wchar_t* folder) {
     return true;
 }
 
-bool GetDefaultInstallFolder(wchar_t* folder) {
+bool GetDefaultInstallFolder(InstallScope scope, wchar_t* folder) {
     if (!folder) return true;
     CopyText(folder, kPathChars, kDefaultFolder);
-    if (IsPerUserInstall()) {
+    if (scope == InstallScope::User) {
         // Where per-user programs live: the user's own local application data.
-        const std::wstring local = LocalAppDataFolder();
+        const std::wstring local = KnownFolder(CSIDL_LOCAL_APPDATA);
         if (!local.empty() && local.size() + 17 < static_cast<size_t>(kPathChars)) {
             CopyText(folder, kPathChars, (local + L"Programs\\Pixolum").c_str());
         }
-        return 1;
+        return true;
     }
 
     wchar_t programFiles[kPathChars];

@@ -320,7 +320,7 @@ struct InflateJob {
     Ring* ring;
     unzFile archive;
     ZPOS64_T entries;
-    int keepIconLibrary;
+    bool keepIconLibrary;
 };
 
 // Inflates one entry into as many slots as it needs; false when the walk
@@ -341,7 +341,7 @@ bool InflateEntry(const InflateJob& job) {
     // Only a file's bytes are wanted: not a folder's, not the icon library
     // kept on purpose, not those of a name the writing side refuses anyway.
     const bool wanted = slot->info.size_filename < kEntryNameBytes && !IsFolderName(slot->name) &&
-                        !(job.keepIconLibrary == 1 && NameHasIconLibrary(slot->name));
+                        !(job.keepIconLibrary && NameHasIconLibrary(slot->name));
     if (!wanted) {
         job.ring->Publish();
         return true;
@@ -531,7 +531,7 @@ private:
 
 class Writer {
 public:
-    Writer(Ring& ring, int keepIconLibrary, Transaction* transaction, const std::wstring& base)
+    Writer(Ring& ring, bool keepIconLibrary, Transaction* transaction, const std::wstring& base)
         : m_ring(ring), m_keepIconLibrary(keepIconLibrary), m_transaction(transaction), m_base(base) {}
 
     // Writes the entry that starts in this slot and takes the rest of its
@@ -561,7 +561,7 @@ private:
         if (!slot->readable) return Outcome::Broken;
         const unz_file_info64& info = slot->info;
         const char* name = slot->name;
-        if (m_keepIconLibrary == 1 && NameHasIconLibrary(name)) return Outcome::Done;
+        if (m_keepIconLibrary && NameHasIconLibrary(name)) return Outcome::Done;
 
         wchar_t wideName[kEntryWideChars];
         const bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
@@ -626,7 +626,7 @@ private:
     }
 
     Ring& m_ring;
-    const int m_keepIconLibrary;
+    const bool m_keepIconLibrary;
     Transaction* const m_transaction;
     const std::wstring& m_base;
     std::wstring m_lastFolder;
@@ -642,7 +642,7 @@ bool PayloadResource(int resourceId, const wchar_t* resourceType, const void*& d
     return data && size != 0;
 }
 
-int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, int keepIconLibrary,
+int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, bool keepIconLibrary,
                 Transaction* transaction, const ExtractionProgress* progress) {
     std::wstring base(targetFolder);
     if (!base.empty() && base.back() != L'\\') base += L'\\';
@@ -715,7 +715,7 @@ int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
 }
 
 int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* targetFolder,
-                   int keepIconLibrary, Transaction* transaction,
+                   bool keepIconLibrary, Transaction* transaction,
                    const ExtractionProgress* progress) {
     const void* data = nullptr;
     DWORD size = 0;
@@ -724,7 +724,7 @@ int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* t
     return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);
 }
 
-int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
+int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, bool keepIconLibrary,
                    Transaction* transaction, const ExtractionProgress* progress) {
     ZipReader archive(archivePath);
     return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);

@@ -21,11 +21,11 @@ struct ExtractionProgress {
 // into place, and the first failure is noted with its Windows error;
 // without one, the files are written in place.
 int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* targetFolder,
-                   int keepIconLibrary, Transaction* transaction = nullptr,
+                   bool keepIconLibrary, Transaction* transaction = nullptr,
                    const ExtractionProgress* progress = nullptr);
 // Characters of the payload's longest entry name, the deepest path below the
 // target folder; -1 when the resource or its directory cannot be read.
 int LongestPayloadEntry(int resourceId, const wchar_t* resourceType);
-int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, int keepIconLibrary,
+int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, bool keepIconLibrary,
                    Transaction* transaction = nullptr,
                    const ExtractionProgress* progress = nullptr);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "install_scope.h"
 #include "product.h"
 #include "text_buffer.h"
 
@@ -16,6 +17,7 @@ struct AssociationSelection {
 static_assert(sizeof(AssociationSelection) == 256, "selection is 64 signed 32-bit slots");
 
 struct InstallOptions {
+    InstallScope scope = InstallScope::Machine;
     const wchar_t* targetFolder = L"";     // as typed or given; may carry blanks, may lack '\'
     bool startMenuGroup = false;
     bool desktopShortcut = false;

@@ -3,31 +3,22 @@
 #include <cwchar>
 #include <vector>
 
-#include "com_ptr.h"
+#include "product.h"
 #include "reg_key.h"
-#include "shell_api.h"
-#include "transaction.h"
 
-namespace {
+const RegistryPlace kRegistryPlaces[4] = {
+    {InstallScope::Machine, HKEY_LOCAL_MACHINE, 0},
+    {InstallScope::Machine, HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+    {InstallScope::Machine, HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+    {InstallScope::User, HKEY_CURRENT_USER, 0},
+};
 
-bool perUserInstall = false;
-
-constexpr wchar_t kUserUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pixolum";
-
-bool SameFolder(std::wstring a, std::wstring b) {
-    if (a.empty() || b.empty()) return false;
-    if (a.back() != L'\\') a += L'\\';
-    if (b.back() != L'\\') b += L'\\';
-    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+HKEY ScopeRoot(InstallScope scope) {
+    for (const RegistryPlace& place : kRegistryPlaces) {
+        if (place.scope == scope) return place.root;
+    }
+    return HKEY_LOCAL_MACHINE;
 }
-
-}  // namespace
-
-void SetPerUserInstall(bool perUser) { perUserInstall = perUser; }
-
-bool IsPerUserInstall() { return perUserInstall; }
-
-HKEY ScopeRoot() { return perUserInstall ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 bool HasAdministratorRights() {
     SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
@@ -42,43 +33,17 @@ bool HasAdministratorRights() {
     return !asked || member;
 }
 
-std::wstring LocalAppDataFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ItemIdList pidl;
-    if (FAILED(lazy::SHGetSpecialFolderLocation(nullptr, CSIDL_LOCAL_APPDATA, pidl.Put())) ||
-        !lazy::SHGetPathFromIDListW(pidl.Get(), path) || path[0] == L'\0') {
+std::wstring RegisteredInstallLocation(InstallScope scope) {
+    constexpr DWORD kMaxBytes = 2048;
+    RegKey key;
+    if (key.Open(ScopeRoot(scope), kUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return std::wstring();
+    std::vector<wchar_t> buffer(kMaxBytes / sizeof(wchar_t) + 1, L'\0');
+    DWORD bytes = kMaxBytes;
+    DWORD type = 0;
+    if (RegQueryValueExW(key.Get(), L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                         &bytes) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return std::wstring();
     }
-    std::wstring folder(path);
-    if (folder.back() != L'\\') folder += L'\\';
-    return folder;
-}
-
-bool IsPerUserInstallation(const std::wstring& installFolder) {
-    const bool before = perUserInstall;
-    perUserInstall = true;
-    bool ours = false;
-    // A per-user run that was cut off names its folder in its journal.
-    std::vector<RecordEntry> entries;
-    const std::wstring journal = JournalPath();
-    if (!journal.empty() && ReadRecordFile(journal, entries)) {
-        ours = SameFolder(RecordInstallFolder(entries), installFolder);
-    }
-    const std::wstring record = InstallRecordPath();
-    if (!ours && !record.empty() && ReadRecordFile(record, entries)) {
-        ours = SameFolder(RecordInstallFolder(entries), installFolder);
-    }
-    perUserInstall = before;
-    if (ours) return true;
-    RegKey key;
-    if (key.Open(HKEY_CURRENT_USER, kUserUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
-    wchar_t location[MAX_PATH + 1] = {};
-    DWORD bytes = sizeof(location) - sizeof(wchar_t);
-    DWORD type = 0;
-    if (RegQueryValueExW(key.Get(), L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(location),
-                         &bytes) != ERROR_SUCCESS ||
-        type != REG_SZ) {
-        return false;
-    }
-    return SameFolder(location, installFolder);
+    return std::wstring(buffer.data(), wcsnlen(buffer.data(), bytes / sizeof(wchar_t)));
 }

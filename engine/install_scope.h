@@ -1,29 +1,36 @@
 // For whom an installation is made: the whole machine (HKLM, Program Files,
 // the journal in the machine's application data, administrators only) or the
 // current user alone (HKCU, the user's local application data), chosen with
-// /currentuser or because the setup runs without administrator rights.
+// /currentuser or because the setup runs without administrator rights. The
+// scope travels with the run (the options record, the transaction), never in
+// a process-wide flag.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-// Decided once at start, before any journal is looked at; machine-wide until then.
-void SetPerUserInstall(bool perUser);
-bool IsPerUserInstall();
+enum class InstallScope { Machine, User };
+
+// Where an installation may have written its keys. The first place of each
+// scope is where this setup writes; the machine's others are the two views
+// of 64-bit Windows, one of which an earlier 64-bit build may have used.
+struct RegistryPlace {
+    InstallScope scope;
+    HKEY root;
+    REGSAM view;
+};
+extern const RegistryPlace kRegistryPlaces[4];
 
 // HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for a per-user installation: the
 // root of "SOFTWARE\Classes\…", "SOFTWARE\Pixolum", the uninstall entry and
 // RegisteredApplications.
-HKEY ScopeRoot();
+HKEY ScopeRoot(InstallScope scope);
 
 // True when the process token carries the Administrators group enabled (an
 // elevated token on Vista and later; a filtered token has it deny-only).
 bool HasAdministratorRights();
 
-// The current user's local application data folder, ending in '\', or empty.
-std::wstring LocalAppDataFolder();
-
-// The per-user installation of an uninstaller in installFolder: its own
-// journal or record names that folder, or the user's uninstall entry does.
-bool IsPerUserInstallation(const std::wstring& installFolder);
+// The folder the uninstall entry of scope names (InstallLocation) as written,
+// or empty.
+std::wstring RegisteredInstallLocation(InstallScope scope);

@@ -76,8 +76,8 @@ ToolbarSkin ChooseToolbarSkin(int fullScreenHeight, int scalePercent) {
 }
 
 void WriteInitialSettings(const wchar_t* programFolderIni, const wchar_t* activeIni,
-                          const wchar_t* iniFolder, int portableLayout) {
-    bool separateFolder = iniFolder && iniFolder[0] != L'\0';
+                          const wchar_t* iniFolder, bool portableLayout) {
+    const bool separateFolder = iniFolder && iniFolder[0] != L'\0';
     WritePrivateProfileStringW(L"Others", L"INI_Folder", separateFolder ? iniFolder : nullptr,
                                programFolderIni);
 

@@ -8,5 +8,5 @@ struct ToolbarSkin {
 ToolbarSkin ChooseToolbarSkin(int fullScreenHeight, int scalePercent);
 
 void WriteInitialSettings(const wchar_t* programFolderIni, const wchar_t* activeIni,
-                          const wchar_t* iniFolder, int portableLayout);
+                          const wchar_t* iniFolder, bool portableLayout);
 bool ConvertSettingsFileToUnicode(const wchar_t* path);

@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "com_ptr.h"
 #include "path_utils.h"
-#include "install_scope.h"
 #include "reg_key.h"
 #include "shell_api.h"
 #include "text_buffer.h"
@@ -456,8 +454,10 @@ bool IsJournalKind(wchar_t kind) {
 // A per-user installation keeps its journal and record in the user's local
 // application data, with the rights the user's profile gives: only that user
 // (and administrators) can write there, and the setup runs as that user.
+namespace {
+
 std::wstring UserTransactionFolder(bool create) {
-    const std::wstring local = LocalAppDataFolder();
+    const std::wstring local = KnownFolder(CSIDL_LOCAL_APPDATA);
     if (local.empty()) return std::wstring();
     const std::wstring folder = local + kFolderName;
     if (create) CreateDirectoryW(folder.c_str(), nullptr);
@@ -467,17 +467,20 @@ std::wstring UserTransactionFolder(bool create) {
     return usable ? folder + L"\\" : std::wstring();
 }
 
-std::wstring TransactionFolder(bool create) {
-    if (IsPerUserInstall()) return UserTransactionFolder(create);
-    wchar_t common[MAX_PATH] = {};
-    ItemIdList pidl;
-    if (FAILED(lazy::SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_APPDATA, pidl.Put())) ||
-        !lazy::SHGetPathFromIDListW(pidl.Get(), common) || common[0] == L'\0') {
-        return std::wstring();
-    }
-    std::wstring folder(common);
-    if (folder.back() != L'\\') folder += L'\\';
-    folder += kFolderName;
+bool SameFolder(std::wstring a, std::wstring b) {
+    if (a.empty() || b.empty()) return false;
+    if (a.back() != L'\\') a += L'\\';
+    if (b.back() != L'\\') b += L'\\';
+    return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
+
+std::wstring TransactionFolder(InstallScope scope, bool create) {
+    if (scope == InstallScope::User) return UserTransactionFolder(create);
+    const std::wstring common = KnownFolder(CSIDL_COMMON_APPDATA);
+    if (common.empty()) return std::wstring();
+    const std::wstring folder = common + kFolderName;
     if (!create) {
         const DWORD attributes = GetFileAttributesW(folder.c_str());
         const bool usable = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -506,14 +509,26 @@ std::wstring TransactionFolder(bool create) {
     return folder + L"\\";
 }
 
-std::wstring InstallRecordPath() {
-    const std::wstring folder = TransactionFolder();
+std::wstring InstallRecordPath(InstallScope scope) {
+    const std::wstring folder = TransactionFolder(scope);
     return folder.empty() ? folder : folder + kRecordName;
 }
 
-std::wstring JournalPath() {
-    const std::wstring folder = TransactionFolder();
+std::wstring JournalPath(InstallScope scope) {
+    const std::wstring folder = TransactionFolder(scope);
     return folder.empty() ? folder : folder + kJournalName;
+}
+
+InstallScope ScopeOfInstallation(const std::wstring& installFolder) {
+    // A per-user run that was cut off names its folder in its journal.
+    std::vector<RecordEntry> entries;
+    for (const std::wstring& file : {JournalPath(InstallScope::User), InstallRecordPath(InstallScope::User)}) {
+        if (!file.empty() && ReadRecordFile(file, entries) && SameFolder(RecordInstallFolder(entries), installFolder)) {
+            return InstallScope::User;
+        }
+    }
+    return SameFolder(RegisteredInstallLocation(InstallScope::User), installFolder) ? InstallScope::User
+                                                                                    : InstallScope::Machine;
 }
 
 // --- the lock
@@ -523,7 +538,7 @@ MachineLock::~MachineLock() {
 }
 
 bool MachineLock::Acquire(DWORD timeoutMs) {
-    if (!m_mutex) m_mutex.Reset(CreateMutexW(nullptr, FALSE, IsPerUserInstall() ? kUserLockName : kLockName));
+    if (!m_mutex) m_mutex.Reset(CreateMutexW(nullptr, FALSE, m_scope == InstallScope::User ? kUserLockName : kLockName));
     if (!m_mutex) return false;
     // An abandoned lock belonged to a run that was killed: its journal
     // tells what to undo, and the lock is ours.
@@ -542,9 +557,9 @@ void Transaction::Close() {
 
 bool Transaction::Begin(const std::wstring& installFolder, const wchar_t* operation) {
     m_installFolder = installFolder;
-    const std::wstring folder = TransactionFolder(true);
+    const std::wstring folder = TransactionFolder(m_scope, true);
     if (folder.empty()) {
-        NoteFailure(IsPerUserInstall() ? L"%LOCALAPPDATA%\\Pixolum Setup" : L"%ProgramData%\\Pixolum Setup",
+        NoteFailure(m_scope == InstallScope::User ? L"%LOCALAPPDATA%\\Pixolum Setup" : L"%ProgramData%\\Pixolum Setup",
                     ERROR_CANT_ACCESS_FILE);
         return false;
     }
@@ -841,8 +856,8 @@ std::vector<std::wstring> Transaction::Rollback() {
     return failed;
 }
 
-bool RecoverInterruptedTransaction(EntryFilter filter, std::vector<std::wstring>& failed) {
-    const std::wstring folder = TransactionFolder();
+bool RecoverInterruptedTransaction(InstallScope scope, EntryFilter filter, std::vector<std::wstring>& failed) {
+    const std::wstring folder = TransactionFolder(scope);
     if (folder.empty()) return true;
     const std::wstring journal = folder + kJournalName;
     if (!PathExists(journal)) return true;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "install_scope.h"
 #include "win_handles.h"
 
 // The earlier file waits beside its replacement under this suffix until the
@@ -50,17 +51,24 @@ struct RecordEntry {
 // refused and reported. Null accepts every entry.
 using EntryFilter = bool (*)(const RecordEntry& entry, const std::wstring& installFolder);
 
-// The machine's folder of the journal and the install record, ending in a
-// backslash: created (when create) with access for administrators and the
-// system only; empty when it cannot be had (or is a link somewhere else).
-std::wstring TransactionFolder(bool create = false);
-std::wstring InstallRecordPath();
-std::wstring JournalPath();
+// The folder of the journal and the install record of scope, ending in a
+// backslash: the machine's is created (when create) with access for
+// administrators and the system only; empty when it cannot be had (or is a
+// link somewhere else).
+std::wstring TransactionFolder(InstallScope scope, bool create = false);
+std::wstring InstallRecordPath(InstallScope scope);
+std::wstring JournalPath(InstallScope scope);
 
-// One setup or uninstaller at a time on the machine.
+// The scope of the installation in installFolder, as its uninstaller finds
+// it: per-user when the user's journal or record names that folder, or the
+// user's uninstall entry does; machine-wide otherwise.
+InstallScope ScopeOfInstallation(const std::wstring& installFolder);
+
+// One setup or uninstaller at a time on the machine (per-user: in the
+// user's session).
 class MachineLock {
 public:
-    MachineLock() = default;
+    explicit MachineLock(InstallScope scope) : m_scope(scope) {}
     ~MachineLock();
     MachineLock(const MachineLock&) = delete;
     MachineLock& operator=(const MachineLock&) = delete;
@@ -68,6 +76,7 @@ public:
     bool Acquire(DWORD timeoutMs);
 
 private:
+    InstallScope m_scope;
     KernelHandle m_mutex;
     bool m_owned = false;
 };
@@ -75,7 +84,7 @@ constexpr DWORD kLockWaitMs = 120000;
 
 class Transaction {
 public:
-    Transaction() = default;
+    explicit Transaction(InstallScope scope) : m_scope(scope) {}
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -126,6 +135,7 @@ public:
     std::vector<std::wstring> Rollback();
 
     const std::vector<RecordEntry>& Entries() const { return m_entries; }
+    InstallScope Scope() const { return m_scope; }
 
 private:
     bool InNewTree(const std::wstring& path) const;
@@ -134,6 +144,7 @@ private:
     bool Write(const RecordEntry& entry);
     void Close();
 
+    InstallScope m_scope;
     KernelHandle m_file;
     std::wstring m_path;
     std::wstring m_installFolder;
@@ -147,7 +158,7 @@ private:
 // Before anything else: a journal left by a run that was cut off is rolled
 // back (or, when it reached its commit, finished). Returns false when there
 // was one and something could not be restored; failed lists what.
-bool RecoverInterruptedTransaction(EntryFilter filter, std::vector<std::wstring>& failed);
+bool RecoverInterruptedTransaction(InstallScope scope, EntryFilter filter, std::vector<std::wstring>& failed);
 
 // A value's type and bytes, of any size; false when missing.
 bool ReadRawValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data);

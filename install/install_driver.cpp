@@ -13,7 +13,6 @@
 #include "extraction.h"
 #include "folder_rights.h"
 #include "install_log.h"
-#include "install_scope.h"
 #include "path_utils.h"
 #include "registration.h"
 #include "resource.h"
@@ -143,7 +142,7 @@ bool ActiveSettingsPath(const wchar_t* iniFolder, wchar_t* activeIni, Transactio
 // users may be able to write: it is followed only to the folder the
 // installation recorded, or the default one. Anything else (a system folder,
 // another program's) gives way to the recorded folder, else the default.
-void KeepToRecordedSettingsFolder(const wchar_t* target, wchar_t* iniFolder) {
+void KeepToRecordedSettingsFolder(InstallScope scope, const wchar_t* target, wchar_t* iniFolder) {
     if (iniFolder[0] == L'\0') return;
     std::wstring expanded;
     std::wstring fallback = kDefaultSettingsFolder;
@@ -154,7 +153,7 @@ void KeepToRecordedSettingsFolder(const wchar_t* target, wchar_t* iniFolder) {
     if (!defaultExpanded.empty() && defaultExpanded.back() != L'\\') defaultExpanded += L'\\';
     if (!expanded.empty() && _wcsicmp(expanded.c_str(), defaultExpanded.c_str()) == 0) return;
     std::vector<RecordEntry> record;
-    const std::wstring recordPath = InstallRecordPath();
+    const std::wstring recordPath = InstallRecordPath(scope);
     if (!recordPath.empty() && ReadRecordFile(recordPath, record) &&
         _wcsicmp(RecordInstallFolder(record).c_str(), target) == 0) {
         for (const RecordEntry& entry : record) {
@@ -195,10 +194,11 @@ bool IsLinkFile(const std::wstring& path) {
 
 // The settings file an update finds through the program folder's ini: the
 // folder it names (held to the recorded one), else the ini itself.
-std::wstring CurrentSettingsFile(const wchar_t* programFolderIni, const wchar_t* recordedFolder) {
+std::wstring CurrentSettingsFile(InstallScope scope, const wchar_t* programFolderIni,
+                                 const wchar_t* recordedFolder) {
     wchar_t folder[kLongChars] = {};
     GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", folder, kLongChars, programFolderIni);
-    KeepToRecordedSettingsFolder(recordedFolder, folder);
+    KeepToRecordedSettingsFolder(scope, recordedFolder, folder);
     if (folder[0] == L'\0') return programFolderIni;
     std::wstring expanded;
     wchar_t canonical[kPathChars] = {};
@@ -368,20 +368,20 @@ int RunInstallation(InstallOptions& options) {
 
     // One setup or uninstaller at a time; what a run that was cut off left
     // is put back before anything else.
-    MachineLock lock;
+    MachineLock lock(options.scope);
     if (!lock.Acquire(kLockWaitMs)) {
         return ReportFailure(options, IDS_ANOTHER_RUN, target, Order::FolderFirst);
     }
     // The journal lies where only administrators write: replayed as it is.
     std::vector<std::wstring> notRestored;
-    if (!RecoverInterruptedTransaction(nullptr, notRestored)) {
+    if (!RecoverInterruptedTransaction(options.scope, nullptr, notRestored)) {
         return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
                              NotUndone(notRestored));
     }
 
     // 2. Created with all its levels. Every change from here on is in the
     // transaction's journal before it is made.
-    Transaction transaction;
+    Transaction transaction(options.scope);
     if (!transaction.Begin(target, L"setup")) {
         return ReportFailure(options, IDS_INSTALL_FAILED, target, Order::FolderFirst,
                              DescribeFailure(transaction.FailedAt(), transaction.Error()));
@@ -399,7 +399,8 @@ int RunInstallation(InstallOptions& options) {
         if (entry.kind == RecordEntry::FolderCreated) transaction.SetNewTree(target);
         // A per-user folder keeps the rights of the user's profile: the user
         // updates and removes it without administrator rights.
-        if (entry.kind == RecordEntry::FolderCreated && !IsInProgramFiles(target) && !IsPerUserInstall())
+        if (entry.kind == RecordEntry::FolderCreated && !IsInProgramFiles(target) &&
+            options.scope == InstallScope::Machine)
             GrantProgramFilesRights(entry.key.c_str());
     }
 
@@ -414,8 +415,8 @@ int RunInstallation(InstallOptions& options) {
     std::wstring earlierFolder;
     {
         wchar_t registered[kPathChars] = {};
-        const std::wstring recordPath = InstallRecordPath();
-        if (FindInstalledFolder(registered) && !recordPath.empty() &&
+        const std::wstring recordPath = InstallRecordPath(options.scope);
+        if (FindInstalledFolder(options.scope, registered) && !recordPath.empty() &&
             ReadRecordFile(recordPath, earlierRecord) &&
             _wcsicmp(RecordInstallFolder(earlierRecord).c_str(), registered) == 0 &&
             _wcsicmp(registered, target) != 0) {
@@ -433,7 +434,7 @@ int RunInstallation(InstallOptions& options) {
     const wchar_t* settingsPointer = update || !moving ? programIni : earlierIni;
     const wchar_t* settingsRecorded = update || !moving ? target : earlierFolder.c_str();
     const std::wstring currentSettings =
-        update || moving ? CurrentSettingsFile(settingsPointer, settingsRecorded) : std::wstring();
+        update || moving ? CurrentSettingsFile(options.scope, settingsPointer, settingsRecorded) : std::wstring();
     // The user's settings kept in the earlier program folder stay there.
     std::wstring keptSettings;
     if (moving && _wcsicmp(currentSettings.c_str(), earlierIni) == 0) keptSettings = earlierIni;
@@ -449,7 +450,7 @@ int RunInstallation(InstallOptions& options) {
     wchar_t iconLibrary[kLongChars] = {};
     CopyText(iconLibrary, kLongChars, plugins);
     AppendText(iconLibrary, kLongChars, L"Icons.dll");
-    int keep = KeepIconLibrary(iconLibrary);
+    const bool keep = KeepIconLibrary(iconLibrary);
 
     // 5. Unpack.
     auto fail = [&](int message, Order order) {
@@ -477,7 +478,7 @@ int RunInstallation(InstallOptions& options) {
     if ((update || moving) && !options.iniFolderGiven && options.iniFolder) {
         GetPrivateProfileStringW(L"Others", L"INI_Folder", L"", options.iniFolder, kLongChars,
                                  settingsPointer);
-        KeepToRecordedSettingsFolder(settingsRecorded, options.iniFolder);
+        KeepToRecordedSettingsFolder(options.scope, settingsRecorded, options.iniFolder);
         // ... and are used there.
         if (!update && options.iniFolder[0] == L'\0') {
             CopyText(options.iniFolder, kLongChars, earlierFolder.c_str());
@@ -485,7 +486,7 @@ int RunInstallation(InstallOptions& options) {
     } else if (options.silent && options.iniFolder &&
                options.iniFolder[0] == L'\0') {
         wchar_t defaultFolder[kPathChars] = {};
-        GetDefaultInstallFolder(defaultFolder);
+        GetDefaultInstallFolder(options.scope, defaultFolder);
         if (wcsstr(target, defaultFolder)) {
             CopyText(options.iniFolder, kLongChars, kDefaultSettingsFolder);
         }
@@ -499,8 +500,8 @@ int RunInstallation(InstallOptions& options) {
         iniFolder = L"";
         CopyText(activeIni, kLongChars, programIni);
     }
-    int portable = iniFolder[0] != L'\0' &&
-                   (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
+    const bool portable = iniFolder[0] != L'\0' &&
+                         (wcsstr(activeIni, L"Pixolum32_App") || wcsstr(activeIni, L"Pixolum64_App"));
     if (options.iniFolderGiven && !CarrySettingsOver(currentSettings, activeIni, transaction)) {
         return fail(IDS_INSTALL_FAILED, Order::FolderFirst);
     }
@@ -546,11 +547,11 @@ int RunInstallation(InstallOptions& options) {
     return 1;
 }
 
-void RecoverEarlierRun() {
-    MachineLock lock;
+void RecoverEarlierRun(InstallScope scope) {
+    MachineLock lock(scope);
     if (!lock.Acquire(0)) return;   // the run that holds it owns its journal
     std::vector<std::wstring> notRestored;
-    if (!RecoverInterruptedTransaction(nullptr, notRestored)) {
+    if (!RecoverInterruptedTransaction(scope, nullptr, notRestored)) {
         WriteInstallLog((LoadMessage(IDS_INSTALL_FAILED) + NotUndone(notRestored)).c_str());
     }
 }

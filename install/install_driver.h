@@ -7,5 +7,5 @@ int RunInstallation(InstallOptions& options);    // 1 = installed, 0 = failed an
 
 // At start, before the earlier installation is looked at: a run that was
 // cut off (a killed process, a power cut) is undone, unless another run
-// holds the machine's lock right now. What cannot be put back is logged.
-void RecoverEarlierRun();
+// holds the lock of scope right now. What cannot be put back is logged.
+void RecoverEarlierRun(InstallScope scope);

@@ -4,7 +4,6 @@
 
 #include <cwchar>
 
-#include "install_scope.h"
 #include "reg_key.h"
 #include "reg_values.h"
 
@@ -43,7 +42,7 @@ std::wstring TypeNameOf(const wchar_t* classGroup) {
     return std::wstring(kProductWord) + L" " + group + L" File";
 }
 
-void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
+void AssociateExtension(InstallScope scope, const wchar_t* extension, const wchar_t* classGroup,
                         const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
                         bool isNt6, bool associationsAllUsers, bool selected, bool userChoice, Transaction* tx) {
     const std::wstring className = ClassNameOf(classGroup);
@@ -58,20 +57,20 @@ void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
             SetStringValue(key.Get(), L"ProgID", className.c_str(), tx);
         }
         if (associationsAllUsers) {
-            SetDefaultValue(ScopeRoot(), extensionKey.c_str(), className.c_str(), tx);
+            SetDefaultValue(ScopeRoot(scope), extensionKey.c_str(), className.c_str(), tx);
         }
     } else if (selected || IsAlwaysBoundExtension(extension)) {
-        SetDefaultValue(ScopeRoot(), extensionKey.c_str(), className.c_str(), tx);
+        SetDefaultValue(ScopeRoot(scope), extensionKey.c_str(), className.c_str(), tx);
     }
 
     const std::wstring classKey = ClassKeyOf(classGroup);
-    SetDefaultValue(ScopeRoot(), classKey.c_str(), TypeNameOf(classGroup).c_str(), tx);
-    SetDefaultValue(ScopeRoot(), (classKey + L"\\shell\\open\\command").c_str(),
+    SetDefaultValue(ScopeRoot(scope), classKey.c_str(), TypeNameOf(classGroup).c_str(), tx);
+    SetDefaultValue(ScopeRoot(scope), (classKey + L"\\shell\\open\\command").c_str(),
                     openCommand, tx);
-    SetDefaultValue(ScopeRoot(), (classKey + L"\\DefaultIcon").c_str(), defaultIcon, tx);
+    SetDefaultValue(ScopeRoot(scope), (classKey + L"\\DefaultIcon").c_str(), defaultIcon, tx);
 
     if (!isNt6) return;
-    WriteCapabilityEntry(extension, classGroup, tx);
+    WriteCapabilityEntry(scope, extension, classGroup, tx);
     // Windows 8 and later want a hash beside "Progid" and reset a choice
     // without one, losing the user's: there the class keys and capabilities
     // must do. Vista and 7 honour a fresh key holding just "Progid".
@@ -86,11 +85,11 @@ void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
     SetStringValue(choice.Get(), L"Progid", className.c_str(), tx);
 }
 
-void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup, Transaction* tx) {
+void WriteCapabilityEntry(InstallScope scope, const wchar_t* extension, const wchar_t* classGroup, Transaction* tx) {
     // The registration creates the key on NT 6 and later; the writer never
     // creates it, so a missing key means no capability values at all.
     RegKey key;
-    if (key.Open(ScopeRoot(), kCapabilityAssociationsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) !=
+    if (key.Open(ScopeRoot(scope), kCapabilityAssociationsKey, KEY_SET_VALUE | KEY_QUERY_VALUE) !=
         ERROR_SUCCESS) {
         return;
     }

@@ -6,17 +6,19 @@ class Transaction;
 
 #include <string>
 
+#include "install_scope.h"
+
 // Writes the per-user Explorer choice, the machine-wide extension key, the
 // class key "Pixolum.<classGroup>" with type name, open command and icon, the
 // capability entry and the UserChoice, each where the flags call for it.
 // userChoice: the system honours a UserChoice without its hash (Vista and 7).
-void AssociateExtension(const wchar_t* extension, const wchar_t* classGroup,
+void AssociateExtension(InstallScope scope, const wchar_t* extension, const wchar_t* classGroup,
                         const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
                         bool isNt6, bool associationsAllUsers, bool selected, bool userChoice, Transaction* tx = nullptr);
 
 // ".<extension>" = "Pixolum.<classGroup>" in the capabilities' file
 // associations; nothing when that key does not exist.
-void WriteCapabilityEntry(const wchar_t* extension, const wchar_t* classGroup, Transaction* tx = nullptr);
+void WriteCapabilityEntry(InstallScope scope, const wchar_t* extension, const wchar_t* classGroup, Transaction* tx = nullptr);
 
 // Keeps the store apps that claim picture formats out of "Open with".
 void SuppressStoreAppSuggestions(Transaction* tx = nullptr);

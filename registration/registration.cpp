@@ -9,7 +9,6 @@
 #include "association_writer.h"
 #include "format_catalogue.h"
 #include "path_utils.h"
-#include "install_scope.h"
 #include "reg_key.h"
 #include "reg_values.h"
 #include "shell_api.h"
@@ -43,26 +42,26 @@ std::wstring Quoted(const std::wstring& path) {
     return L"\"" + path + L"\"";
 }
 
-void WriteFolderVerbs(const std::wstring& thumbnailsCommand, Transaction* tx) {
+void WriteFolderVerbs(InstallScope scope, const std::wstring& thumbnailsCommand, Transaction* tx) {
     for (const wchar_t* target : {L"Directory", L"Drive"}) {
         const std::wstring verb =
             std::wstring(L"SOFTWARE\\Classes\\") + target + L"\\shell\\" + kFolderVerb;
-        SetDefaultValue(ScopeRoot(), verb.c_str(), kFolderVerb, tx);
-        SetDefaultValue(ScopeRoot(), (verb + L"\\command").c_str(),
+        SetDefaultValue(ScopeRoot(scope), verb.c_str(), kFolderVerb, tx);
+        SetDefaultValue(ScopeRoot(scope), (verb + L"\\command").c_str(),
                         thumbnailsCommand.c_str(), tx);
     }
 }
 
-void WriteApplicationKeys(const std::wstring& openCommand, Transaction* tx) {
-    SetDefaultValue(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum", L"Pixolum", tx);
-    SetDefaultValue(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
+void WriteApplicationKeys(InstallScope scope, const std::wstring& openCommand, Transaction* tx) {
+    SetDefaultValue(ScopeRoot(scope), L"SOFTWARE\\Classes\\Pixolum", L"Pixolum", tx);
+    SetDefaultValue(ScopeRoot(scope), L"SOFTWARE\\Classes\\Pixolum\\shell\\open\\command",
                     openCommand.c_str(), tx);
     // An icon left by an older version would override the viewer's own.
-    DeleteKeyRecorded(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon", tx);
+    DeleteKeyRecorded(ScopeRoot(scope), L"SOFTWARE\\Classes\\Pixolum\\DefaultIcon", tx);
 
     // Machine-wide through the merged view, as ever; a per-user installation
     // only ever in the user's own classes.
-    const bool perUser = IsPerUserInstall();
+    const bool perUser = scope == InstallScope::User;
     const HKEY classes = perUser ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
     const std::wstring application = std::wstring(perUser ? L"SOFTWARE\\Classes\\" : L"") +
                                      L"Applications\\pixo32.exe";
@@ -73,9 +72,9 @@ void WriteApplicationKeys(const std::wstring& openCommand, Transaction* tx) {
     }
 }
 
-void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer, Transaction* tx) {
+void WriteUninstallEntry(InstallScope scope, const std::wstring& folder, const std::wstring& viewer, Transaction* tx) {
     RegKey key;
-    if (CreateKeyRecorded(ScopeRoot(), kUninstallKey, key, tx) != ERROR_SUCCESS) return;
+    if (CreateKeyRecorded(ScopeRoot(scope), kUninstallKey, key, tx) != ERROR_SUCCESS) return;
     SetStringValue(key.Get(), nullptr, L"", tx);
     SetStringValue(key.Get(), L"UninstallString", Quoted(folder + L"px_uninstall.exe").c_str(), tx);
     SetStringValue(key.Get(), L"Publisher", kPublisher, tx);
@@ -94,9 +93,9 @@ void WriteUninstallEntry(const std::wstring& folder, const std::wstring& viewer,
 
 // The names by which the system's program list and deployment tools detect
 // the installation come last: until they are there, nothing looks installed.
-void NameUninstallEntry(Transaction* tx) {
+void NameUninstallEntry(InstallScope scope, Transaction* tx) {
     RegKey key;
-    if (key.Open(ScopeRoot(), kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
+    if (key.Open(ScopeRoot(scope), kUninstallKey, KEY_ALL_ACCESS) != ERROR_SUCCESS) return;
     SetStringValue(key.Get(), L"DisplayName", (std::wstring(L"Pixolum ") + kVersionText + L" (32-bit)").c_str(), tx);
     SetStringValue(key.Get(), L"DisplayVersion", kVersionText, tx);
 }
@@ -104,35 +103,35 @@ void NameUninstallEntry(Transaction* tx) {
 // Default Programs registration (Vista and later): the application's own key,
 // its capabilities and the entry in RegisteredApplications. The file
 // associations below "Capabilities" are filled per extension.
-void WriteCapabilities(const std::wstring& viewer, Transaction* tx) {
+void WriteCapabilities(InstallScope scope, const std::wstring& viewer, Transaction* tx) {
     {
         RegKey created;
-        CreateKeyRecorded(ScopeRoot(), L"SOFTWARE\\Pixolum", created, tx);
+        CreateKeyRecorded(ScopeRoot(scope), L"SOFTWARE\\Pixolum", created, tx);
     }
-    SetDefaultValue(ScopeRoot(), L"SOFTWARE\\Pixolum\\shell\\open\\command",
+    SetDefaultValue(ScopeRoot(scope), L"SOFTWARE\\Pixolum\\shell\\open\\command",
                     Quoted(viewer).c_str(), tx);
     {
         RegKey capabilities;
-        if (CreateKeyRecorded(ScopeRoot(), kCapabilitiesKey, capabilities, tx) == ERROR_SUCCESS) {
+        if (CreateKeyRecorded(ScopeRoot(scope), kCapabilitiesKey, capabilities, tx) == ERROR_SUCCESS) {
             SetStringValue(capabilities.Get(), L"ApplicationDescription", kApplicationDescription, tx);
         }
     }
     {
         RegKey created;
-        CreateKeyRecorded(ScopeRoot(), kCapabilityAssociationsKey, created, tx);
+        CreateKeyRecorded(ScopeRoot(scope), kCapabilityAssociationsKey, created, tx);
     }
     RegKey registered;
     // The user's list need not exist yet; the machine's always does.
-    const LONG opened = IsPerUserInstall()
-                            ? CreateKeyRecorded(ScopeRoot(), L"SOFTWARE\\RegisteredApplications", registered, tx)
-                            : registered.Open(ScopeRoot(), L"SOFTWARE\\RegisteredApplications",
+    const LONG opened = scope == InstallScope::User
+                            ? CreateKeyRecorded(ScopeRoot(scope), L"SOFTWARE\\RegisteredApplications", registered, tx)
+                            : registered.Open(ScopeRoot(scope), L"SOFTWARE\\RegisteredApplications",
                                               KEY_SET_VALUE | KEY_QUERY_VALUE);
     if (opened == ERROR_SUCCESS) {
         SetStringValue(registered.Get(), L"Pixolum", kCapabilitiesKey, tx);
     }
 }
 
-void AssociateCatalogue(const AssociationSelection& selection, const std::wstring& viewer,
+void AssociateCatalogue(InstallScope scope, const AssociationSelection& selection, const std::wstring& viewer,
                         const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers, Transaction* tx) {
     const bool userChoice = isNt6 && GetWindowsVersionCode() < 8;
     for (int row = 0; row < kFormatCount; ++row) {
@@ -142,7 +141,7 @@ void AssociateCatalogue(const AssociationSelection& selection, const std::wstrin
         wchar_t icon[kPathChars];
         if (!FormatDefaultIcon(format, viewer.c_str(), icon, kPathChars)) continue;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
-            AssociateExtension(WideExtension(format.extensions[i].extension).c_str(),
+            AssociateExtension(scope, WideExtension(format.extensions[i].extension).c_str(),
                                WideExtension(format.extensions[i].classGroup).c_str(),
                                openCommand.c_str(), icon, isXp, isNt6, allUsers, selected,
                                userChoice, tx);
@@ -162,7 +161,7 @@ bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFol
     const bool isNt6 = IsNt6OrLater();
     const bool isXp = !isNt6 && IsWindowsXp();
     // A per-user installation has no links for all users.
-    const bool allUsers = options.shortcutsAllUsers && !IsPerUserInstall();
+    const bool allUsers = options.shortcutsAllUsers && options.scope == InstallScope::Machine;
 
     wchar_t folderBuffer[kPathChars];
     if (!FormInstallFolder(targetFolder, folderBuffer)) return false;
@@ -178,12 +177,12 @@ bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFol
     if (options.thumbnailsShortcut) {
         CreateDesktopLink(viewer.c_str(), kThumbnailsDesktopLink, viewer.c_str(),
                           L"Pixolum - Thumbnails", L"/thumbs", 7, allUsers, tx);
-        if (isNt6) WriteFolderVerbs(openCommand + L" /thumbs", tx);
+        if (isNt6) WriteFolderVerbs(options.scope, openCommand + L" /thumbs", tx);
     }
 
-    WriteApplicationKeys(openCommand, tx);
-    WriteUninstallEntry(folder, viewer, tx);
-    if (isNt6) WriteCapabilities(viewer, tx);
+    WriteApplicationKeys(options.scope, openCommand, tx);
+    WriteUninstallEntry(options.scope, folder, viewer, tx);
+    if (isNt6) WriteCapabilities(options.scope, viewer, tx);
 
     // A declined confirmation means: change no association. From Vista on
     // the class keys and capability entries are still written (the viewer
@@ -193,13 +192,13 @@ bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFol
     if (associationsConfirmed || isNt6) {
         AssociationSelection effective;
         if (associationsConfirmed) effective = options.associations;
-        AssociateCatalogue(effective, viewer, openCommand, isXp, isNt6, options.associationsAllUsers, tx);
+        AssociateCatalogue(options.scope, effective, viewer, openCommand, isXp, isNt6, options.associationsAllUsers, tx);
         if (options.associationsRequested && associationsConfirmed) {
             if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions(tx);
             SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
             lazy::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSHNOWAIT, nullptr, nullptr);
         }
     }
-    NameUninstallEntry(tx);
+    NameUninstallEntry(options.scope, tx);
     return true;
 }

@@ -59,19 +59,15 @@ bool FormatVersionLinkName(wchar_t* buffer, size_t chars) {
 }
 
 bool GetSpecialFolderPath(wchar_t* buffer, int csidl) {
-    buffer[0] = L'\0';
-    bool found = false;
-    ItemIdList pidl;
-    if (SUCCEEDED(lazy::SHGetSpecialFolderLocation(GetActiveWindow(), csidl, pidl.Put()))) {
-        found = lazy::SHGetPathFromIDListW(pidl.Get(), buffer) != FALSE;
-    }
-    // A folder the shell does not know (or a virtual one without a path)
-    // falls back to the Windows folder, so the links still land somewhere.
-    if (!found) {
+    // A folder the shell does not know (or a virtual one without a path, or
+    // one too long for a link's path) falls back to the Windows folder, so
+    // the links still land somewhere.
+    const std::wstring known = KnownFolder(csidl, GetActiveWindow());
+    if (known.empty() || !CopyText(buffer, kPathChars, known.c_str())) {
         const UINT length = GetWindowsDirectoryW(buffer, kPathChars);
         if (length == 0 || length >= static_cast<UINT>(kPathChars)) buffer[0] = L'\0';
+        AppendBackslash(buffer);
     }
-    AppendBackslash(buffer);
     return true;
 }
 

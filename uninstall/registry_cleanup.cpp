@@ -5,7 +5,6 @@
 
 #include "association_writer.h"
 #include "format_catalogue.h"
-#include "install_scope.h"
 #include "product.h"
 #include "reg_key.h"
 #include "uninstall_paths.h"
@@ -59,20 +58,20 @@ void RemoveValue(HKEY key, const wchar_t* name, const std::wstring& where, Remov
 }
 
 // HKLM Classes\.E: only a default value that still names one of our classes.
-void RemoveExtensionDefault(const wchar_t* extension, RemovalReport& report) {
+void RemoveExtensionDefault(HKEY root, const wchar_t* extension, RemovalReport& report) {
     const std::wstring subKey = std::wstring(L"SOFTWARE\\Classes\\.") + extension;
     {
         RegKey key;
-        if (key.Open(ScopeRoot(), subKey.c_str(), KEY_QUERY_VALUE | KEY_SET_VALUE) !=
+        if (key.Open(root, subKey.c_str(), KEY_QUERY_VALUE | KEY_SET_VALUE) !=
             ERROR_SUCCESS) {
             return;
         }
         std::wstring current;
         if (!ReadString(key.Get(), nullptr, current) || !NamesOurClass(current)) return;
-        RemoveValue(key.Get(), nullptr, RootName(ScopeRoot()) + subKey, report);
+        RemoveValue(key.Get(), nullptr, RootName(root) + subKey, report);
         report.associationsRemoved = true;
     }
-    DeleteKeyIfEmpty(ScopeRoot(), subKey, report);
+    DeleteKeyIfEmpty(root, subKey, report);
 }
 
 // HKCU FileExts\.E: the "ProgID" of XP with the empty default written beside
@@ -125,15 +124,15 @@ void RemoveStoreAppValues(RemovalReport& report) {
     }
 }
 
-void RemoveRegisteredApplication(RemovalReport& report) {
+void RemoveRegisteredApplication(HKEY root, RemovalReport& report) {
     RegKey key;
-    if (key.Open(ScopeRoot(), kRegisteredApplications, KEY_QUERY_VALUE | KEY_SET_VALUE) !=
+    if (key.Open(root, kRegisteredApplications, KEY_QUERY_VALUE | KEY_SET_VALUE) !=
         ERROR_SUCCESS) {
         return;
     }
     std::wstring target;
     if (ReadString(key.Get(), L"Pixolum", target) && _wcsicmp(target.c_str(), kCapabilitiesKey) == 0) {
-        RemoveValue(key.Get(), L"Pixolum", RootName(ScopeRoot()) + kRegisteredApplications,
+        RemoveValue(key.Get(), L"Pixolum", RootName(root) + kRegisteredApplications,
                     report);
     }
 }
@@ -165,40 +164,35 @@ LONG DeleteKeyTree(HKEY root, const std::wstring& subKey) {
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
-std::wstring RegisteredInstallFolder() {
-    RegKey key;
-    std::wstring location;
-    if (key.Open(ScopeRoot(), kUninstallKey, KEY_QUERY_VALUE) != ERROR_SUCCESS ||
-        !ReadString(key.Get(), L"InstallLocation", location)) {
-        return std::wstring();
-    }
-    return CanonicalFolderOf(location);
+std::wstring RegisteredInstallFolder(InstallScope scope) {
+    return CanonicalFolderOf(RegisteredInstallLocation(scope));
 }
 
-bool RegistrationBelongsElsewhere(const std::wstring& installFolder) {
-    const std::wstring registered = RegisteredInstallFolder();
+bool RegistrationBelongsElsewhere(InstallScope scope, const std::wstring& installFolder) {
+    const std::wstring registered = RegisteredInstallFolder(scope);
     return !registered.empty() &&
            _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) != 0;
 }
 
-void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
+void RemoveRegistration(InstallScope scope, bool keepUninstallEntry, RemovalReport& report) {
+    const HKEY root = ScopeRoot(scope);
     const std::wstring verb = std::wstring(L"\\shell\\") + kFolderVerb;
-    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Directory" + verb, report);
-    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Drive" + verb, report);
-    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Pixolum", report);
+    RemoveTree(root, L"SOFTWARE\\Classes\\Directory" + verb, report);
+    RemoveTree(root, L"SOFTWARE\\Classes\\Drive" + verb, report);
+    RemoveTree(root, L"SOFTWARE\\Classes\\Pixolum", report);
     // The registration wrote this through HKEY_CLASSES_ROOT, which lands in
     // the user's classes when the key exists there: delete through the same
     // merged view, then the machine's copy.
-    if (!IsPerUserInstall()) RemoveTree(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", report);
-    RemoveTree(ScopeRoot(), L"SOFTWARE\\Classes\\Applications\\pixo32.exe", report);
-    RemoveRegisteredApplication(report);
-    RemoveTree(ScopeRoot(), L"SOFTWARE\\Pixolum", report);
+    if (scope == InstallScope::Machine) RemoveTree(HKEY_CLASSES_ROOT, L"Applications\\pixo32.exe", report);
+    RemoveTree(root, L"SOFTWARE\\Classes\\Applications\\pixo32.exe", report);
+    RemoveRegisteredApplication(root, report);
+    RemoveTree(root, L"SOFTWARE\\Pixolum", report);
 
     std::set<std::wstring> groups;
     for (const FormatRow& row : FormatCatalogue) {
         for (int i = 0; i < row.ExtensionCount(); ++i) {
             const WideExtension extension(row.extensions[i].extension);
-            RemoveExtensionDefault(extension.c_str(), report);
+            RemoveExtensionDefault(root, extension.c_str(), report);
             RemoveUserChoice(extension.c_str(), report);
             groups.insert(WideExtension(row.extensions[i].classGroup).c_str());
         }
@@ -208,15 +202,15 @@ void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
         bool existed = false;
         {
             RegKey key;
-            existed = key.Open(ScopeRoot(), classKey.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
+            existed = key.Open(root, classKey.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
         }
         if (!existed) continue;
-        RemoveTree(ScopeRoot(), classKey, report);
+        RemoveTree(root, classKey, report);
         report.associationsRemoved = true;
     }
     RemoveStoreAppValues(report);
 
-    if (!keepUninstallEntry) RemoveTree(ScopeRoot(), kUninstallKey, report);
+    if (!keepUninstallEntry) RemoveTree(root, kUninstallKey, report);
 
     // Parents the registration's writes create when missing. On Windows they
     // always exist and are never empty, so this changes nothing there; on a
@@ -225,8 +219,8 @@ void RemoveRegistration(bool keepUninstallEntry, RemovalReport& report) {
     RemovalReport ignored;
     for (const wchar_t* target : {L"Directory", L"Drive"}) {
         const std::wstring key = std::wstring(L"SOFTWARE\\Classes\\") + target;
-        DeleteKeyIfEmpty(ScopeRoot(), key + L"\\shell", ignored);
-        DeleteKeyIfEmpty(ScopeRoot(), key, ignored);
+        DeleteKeyIfEmpty(root, key + L"\\shell", ignored);
+        DeleteKeyIfEmpty(root, key, ignored);
     }
     DeleteKeyIfEmpty(HKEY_CURRENT_USER, kFileExtsKey, ignored);
     DeleteKeyIfEmpty(HKEY_CURRENT_USER, L"Software\\Classes", ignored);

@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 
-#include "install_scope.h"
 #include "link_cleanup.h"
 #include "path_utils.h"
 #include "product.h"
@@ -97,7 +96,7 @@ Installed FromEntryList(const RemovalRequest& request) {
 std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
     std::vector<std::wstring> files;
     std::vector<RecordEntry> record;
-    const std::wstring recordPath = InstallRecordPath();
+    const std::wstring recordPath = InstallRecordPath(ScopeOfInstallation(installFolder));
     Installed installed;
     if (!recordPath.empty() && ReadRecordFile(recordPath, record) &&
         _wcsicmp(RecordInstallFolder(record).c_str(), installFolder.c_str()) == 0) {
@@ -116,7 +115,7 @@ std::vector<std::wstring> FindSettingsFiles(const std::wstring& installFolder) {
 }
 
 bool IsInstallation(const std::wstring& installFolder) {
-    const std::wstring registered = RegisteredInstallFolder();
+    const std::wstring registered = RegisteredInstallFolder(ScopeOfInstallation(installFolder));
     return (!registered.empty() &&
             _wcsicmp(registered.c_str(), CanonicalFolderOf(installFolder).c_str()) == 0) ||
            PathExists(installFolder + kSettingsFileName);
@@ -137,16 +136,16 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     RemovalReport& report = result.report;
     // Also in the copy that runs from the temporary folder: the scope follows
     // the installation, whoever started the uninstaller.
-    SetPerUserInstall(IsPerUserInstallation(request.installFolder));
+    const InstallScope scope = ScopeOfInstallation(request.installFolder);
     // One setup or uninstaller at a time, and a run that was cut off is put
     // back before this one looks at anything.
-    MachineLock lock;
+    MachineLock lock(scope);
     if (!lock.Acquire(kLockWaitMs)) {
         report.Fail(uninstall_text::kAnotherRun);
         return result;
     }
     std::vector<std::wstring> notRestored;
-    if (!RecoverInterruptedTransaction(IsProductEntry, notRestored)) {
+    if (!RecoverInterruptedTransaction(scope, IsProductEntry, notRestored)) {
         for (const std::wstring& line : notRestored) report.Fail(line);
         return result;
     }
@@ -157,12 +156,12 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     // the registration of the installation that now owns it.
     const std::wstring folder = CanonicalFolderOf(request.installFolder);
     std::vector<RecordEntry> record;
-    const std::wstring recordPath = InstallRecordPath();
+    const std::wstring recordPath = InstallRecordPath(scope);
     const bool hasRecord = !recordPath.empty() && ReadRecordFile(recordPath, record) &&
                            !RecordInstallFolder(record).empty();
     const bool recordIsOurs = hasRecord && _wcsicmp(RecordInstallFolder(record).c_str(), folder.c_str()) == 0;
     const bool ownsRegistration =
-        hasRecord ? recordIsOurs : !RegistrationBelongsElsewhere(request.installFolder);
+        hasRecord ? recordIsOurs : !RegistrationBelongsElsewhere(scope, request.installFolder);
     Installed installed = hasRecord ? FromRecord(record, request.installFolder) : Installed();
     if (hasRecord && !recordIsOurs) {
         // Another installation's settings and the folders above its own are
@@ -176,7 +175,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
     }
     if (installed.files.empty()) installed = FromEntryList(request);
 
-    Transaction transaction;
+    Transaction transaction(scope);
     if (!transaction.Begin(request.installFolder, L"uninstall")) {
         report.Fail(DescribeFailure(transaction.FailedAt(), transaction.Error()));
         return result;
@@ -230,7 +229,7 @@ RemovalResult RemoveInstallation(const RemovalRequest& request) {
             if (ReadRecordFile(request.installFolder + kLegacyRecordName, legacy)) {
                 ReplayBackwards(legacy, false, IsProductEntry, folder, failed, &transaction);
             } else {
-                RemoveRegistration(false, report);
+                RemoveRegistration(scope, false, report);
             }
         }
         // Entries outside the product's own set are refused: reported once

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "install_log.h"
-#include "install_scope.h"
 #include "path_utils.h"
 #include "product.h"
 #include "removal.h"
@@ -85,8 +84,6 @@ int RunUninstaller(const UninstallArgs& args) {
     const std::wstring ownPath = OwnModulePath();
     const std::wstring installFolder = FolderOf(ownPath);
     if (installFolder.empty()) return kExitIncomplete;
-    // A per-user installation's record and registration are the user's own.
-    SetPerUserInstall(IsPerUserInstallation(installFolder));
     if (!IsInstallation(installFolder)) {
         const std::wstring message = NotInstalledMessage(installFolder);
         if (silent) {

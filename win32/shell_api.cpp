@@ -1,5 +1,6 @@
 #include "shell_api.h"
 
+#include "com_ptr.h"
 #include "system_library.h"
 #include "win_handles.h"
 
@@ -88,3 +89,15 @@ HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR paramete
 }
 
 }  // namespace lazy
+
+std::wstring KnownFolder(int csidl, HWND owner) {
+    wchar_t path[MAX_PATH] = {};
+    ItemIdList pidl;
+    if (FAILED(lazy::SHGetSpecialFolderLocation(owner, csidl, pidl.Put())) ||
+        !lazy::SHGetPathFromIDListW(pidl.Get(), path) || path[0] == L'\0') {
+        return std::wstring();
+    }
+    std::wstring folder(path);
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder;
+}

@@ -9,6 +9,8 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include <string>
+
 namespace lazy {
 
 HRESULT CoInitialize(LPVOID reserved);
@@ -24,3 +26,7 @@ HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR paramete
                         LPCWSTR directory, INT showCommand);
 
 }  // namespace lazy
+
+// A shell folder (CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA, ...) by its path,
+// ending in '\'; empty when the shell does not know it or it has no path.
+std::wstring KnownFolder(int csidl, HWND owner = nullptr);

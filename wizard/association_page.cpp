@@ -4,7 +4,6 @@
 
 #include "format_catalogue.h"
 #include "format_list.h"
-#include "install_scope.h"
 #include "resource.h"
 #include "version_probe.h"
 #include "wiz_page.h"
@@ -12,7 +11,9 @@
 
 void CWizPropertyPage::ActivateAssociations() {
     // Associations for all users only mean something on XP.
-    if (IsNt6OrLater() || IsPerUserInstall()) ShowWindow(GetDlgItem(m_hWnd, IDC_ASSOC_ALL_USERS), SW_HIDE);
+    if (IsNt6OrLater() || m_pSheet->m_scope == InstallScope::User) {
+        ShowWindow(GetDlgItem(m_hWnd, IDC_ASSOC_ALL_USERS), SW_HIDE);
+    }
 
     // The list is built once, on the first show; later shows find it as the
     // user left it.

@@ -131,7 +131,8 @@ void CWizPropertyPage::ReadInstallOptions(InstallOptions& options, wchar_t* targ
     iniFolder[0] = L'\0';
     if (IsChecked(m_hWnd, IDC_INI_APPDATA)) CopyText(iniFolder, kLongChars, kDefaultSettingsFolder);
     options.iniFolder = iniFolder;
-    options.silent = 0;
+    options.silent = false;
+    options.scope = m_pSheet->m_scope;
     options.messageCaption = m_pSheet->m_szTitle;
     options.installedFolder = m_pSheet->m_szInstalledFolder;
 }
@@ -158,7 +159,7 @@ LRESULT CWizPropertyPage::RunInstallationStep() {
     ReadInstallOptions(job.options, job.targetFolder, job.iniFolder);
     // Its window may lie on another desktop: the process counts too.
     wchar_t registered[kPathChars] = {};
-    FindInstalledFolder(registered);
+    FindInstalledFolder(m_pSheet->m_scope, registered);
     if (FindWindowW(kViewerWindowClass, nullptr) || ViewerRunsFrom(job.targetFolder) ||
         ViewerRunsFrom(registered)) {
         const std::wstring warning = LoadResourceText(Resources(), IDS_VIEWER_RUNNING, kPathChars);

@@ -4,8 +4,9 @@
 #include "wiz_page.h"
 #include "wiz_sheet.h"
 
-void RunSetupWizard(HINSTANCE instance, HFONT headingFont) {
+void RunSetupWizard(HINSTANCE instance, HFONT headingFont, InstallScope scope) {
     CWizPropertySheet& sheet = g_wizardSheet;
+    sheet.m_scope = scope;
     sheet.m_fontHeading.Attach(headingFont);
     sheet.m_hwndFormatList = nullptr;
     sheet.SetResourceInstance(instance);

@@ -7,7 +7,6 @@
 
 #include "com_ptr.h"
 #include "earlier_install.h"
-#include "install_scope.h"
 #include "install_options.h"
 #include "path_utils.h"
 #include "resource.h"
@@ -91,12 +90,12 @@ void CWizPropertyPage::ActivateWelcome() {
         CheckDlgButton(m_hWnd, IDC_STARTMENU_GROUP, BST_CHECKED);
         CheckRadioButton(m_hWnd, IDC_CURRENT_USER, IDC_ALL_USERS, IDC_CURRENT_USER);
         // A per-user installation has links for its user only.
-        if (IsPerUserInstall()) EnableWindow(GetDlgItem(m_hWnd, IDC_ALL_USERS), FALSE);
+        if (m_pSheet->m_scope == InstallScope::User) EnableWindow(GetDlgItem(m_hWnd, IDC_ALL_USERS), FALSE);
 
         wchar_t folder[kPathChars] = {};
-        GetDefaultInstallFolder(folder);
+        GetDefaultInstallFolder(m_pSheet->m_scope, folder);
         SetDlgItemTextW(m_hWnd, IDC_TARGET_FOLDER, folder);
-        if (FindInstalledFolder(folder)) SetDlgItemTextW(m_hWnd, IDC_TARGET_FOLDER, folder);
+        if (FindInstalledFolder(m_pSheet->m_scope, folder)) SetDlgItemTextW(m_hWnd, IDC_TARGET_FOLDER, folder);
     }
 
     // A warning only: the ready page refuses to install beside a running viewer.

@@ -36,6 +36,7 @@ public:
     wchar_t m_szTitle[kPathChars] = {};  // window title and every message box's caption
     wchar_t m_szInstalledFolder[kPathChars] = {};  // where the last installation put the files
     int m_nDpi = 96;                     // the DPI the sheet is laid out for
+    InstallScope m_scope = InstallScope::Machine;  // for whom the pages install
 
 protected:
     const MessageMap* GetMessageMap() const override;

@@ -44,7 +44,7 @@ protected:
     std::wstring Find() {
         wchar_t folder[kPathChars];
         wmemset(folder, L'#', kPathChars);
-        const int found = FindInstalledFolder(folder);
+        const int found = FindInstalledFolder(InstallScope::Machine, folder);
         if (!found) {
             EXPECT_EQ(folder[0], L'\0') << "not found must leave an empty folder";
             return L"<none>";
@@ -154,7 +154,7 @@ private:
 std::wstring DefaultFolder() {
     wchar_t folder[kPathChars];
     wmemset(folder, L'#', kPathChars);
-    EXPECT_EQ(GetDefaultInstallFolder(folder), 1);
+    EXPECT_EQ(GetDefaultInstallFolder(InstallScope::Machine, folder), 1);
     return folder;
 }
 

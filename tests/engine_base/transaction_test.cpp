@@ -60,7 +60,7 @@ protected:
 };
 
 TEST_F(TransactionTest, RollbackRemovesTheFoldersItMadeAndKeepsTheOnesThatWereThere) {
-    Transaction tx;
+    Transaction tx(InstallScope::Machine);
     ASSERT_TRUE(tx.Begin(install, L"setup"));
     ASSERT_TRUE(tx.CreateFolder(install + L"eins\\zwei"));
     EXPECT_TRUE(test::IsFolder(install + L"eins\\zwei"));
@@ -72,7 +72,7 @@ TEST_F(TransactionTest, RollbackRemovesTheFoldersItMadeAndKeepsTheOnesThatWereTh
 
 TEST_F(TransactionTest, AFileInTheWayOrAMissingDriveFailsWithWindowsReason) {
     ASSERT_TRUE(test::WriteBytes(scratch.Path() + L"\\Datei", "x"));
-    Transaction tx;
+    Transaction tx(InstallScope::Machine);
     ASSERT_TRUE(tx.Begin(install, L"setup"));
     EXPECT_FALSE(tx.CreateFolder(scratch.Path() + L"\\Datei"));
     EXPECT_EQ(tx.Error(), static_cast<DWORD>(ERROR_DIRECTORY));
@@ -96,7 +96,7 @@ TEST_F(TransactionTest, RollbackPutsValuesBackButLeavesWhatTheUserChangedSince) 
         ASSERT_EQ(RegSetValueExW(key.Get(), L"Alt", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"vorher"), 14),
                   ERROR_SUCCESS);
     }
-    Transaction tx;
+    Transaction tx(InstallScope::Machine);
     ASSERT_TRUE(tx.Begin(install, L"setup"));
     SetNoted(tx, L"Alt", L"neu");
     SetNoted(tx, L"Neu", L"neu");
@@ -114,7 +114,7 @@ TEST_F(TransactionTest, RollbackPutsValuesBackButLeavesWhatTheUserChangedSince) 
 }
 
 TEST_F(TransactionTest, TheCommittedRecordReadsBackAndItsReplayUndoesTheInstallation) {
-    Transaction tx;
+    Transaction tx(InstallScope::Machine);
     ASSERT_TRUE(tx.Begin(install, L"setup"));
     ASSERT_TRUE(tx.CreateFolder(install));
     const std::wstring file = install + L"pixo32.exe";
@@ -126,7 +126,7 @@ TEST_F(TransactionTest, TheCommittedRecordReadsBackAndItsReplayUndoesTheInstalla
     ASSERT_TRUE(tx.Commit(Transaction::Record::Merge));
 
     std::vector<RecordEntry> record;
-    ASSERT_TRUE(ReadRecordFile(InstallRecordPath(), record));
+    ASSERT_TRUE(ReadRecordFile(InstallRecordPath(InstallScope::Machine), record));
     EXPECT_EQ(RecordInstallFolder(record), install);
     bool sawFile = false;
     bool sawValue = false;
@@ -143,7 +143,7 @@ TEST_F(TransactionTest, TheCommittedRecordReadsBackAndItsReplayUndoesTheInstalla
     EXPECT_TRUE(failed.empty());
     EXPECT_FALSE(test::IsFolder(install));
     EXPECT_EQ(ReadText(L"Pfad"), L"<none>");
-    DeleteFileW(InstallRecordPath().c_str());
+    DeleteFileW(InstallRecordPath(InstallScope::Machine).c_str());
 }
 
 TEST_F(TransactionTest, AReplayFilterRefusesEntriesAndSaysSo) {

@@ -45,7 +45,7 @@ TEST(DiskFull, ShortWriteEndsTheWalkIncomplete) {
     }
     const std::wstring target = drive + L"\\Ziel\\";
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
-    EXPECT_EQ(ExtractArchive(archive.c_str(), target.c_str(), 0), kExtractIncomplete);
+    EXPECT_EQ(ExtractArchive(archive.c_str(), target.c_str(), false), kExtractIncomplete);
     EXPECT_EQ(ReadBytes(target + L"small.txt"), "small");
     EXPECT_FALSE(Exists(target + L"after.txt"));
     SetCurrentDirectoryW(work.path().c_str());

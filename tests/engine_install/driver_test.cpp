@@ -257,7 +257,7 @@ TEST_F(Driver, SettingsFolderThatDoesNotFitIsRefusedAndTheSettingsStayBesideTheV
 
 TEST_F(Driver, SilentInstallIntoTheDefaultFolderKeepsSettingsInApplicationData) {
     wchar_t defaultFolder[260] = {};
-    GetDefaultInstallFolder(defaultFolder);
+    GetDefaultInstallFolder(InstallScope::Machine, defaultFolder);
     const std::wstring target = std::wstring(defaultFolder) + L"\\Test";
     ASSERT_EQ(Install(target), 1);
     EXPECT_STREQ(m_iniFolder, L"%APPDATA%\\Pixolum");

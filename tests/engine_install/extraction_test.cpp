@@ -19,7 +19,7 @@ protected:
 
     void SetUp() override { ASSERT_TRUE(CreateDirectoryW(m_target.c_str(), nullptr)); }
     std::wstring Target(const std::wstring& relative) const { return m_target + relative; }
-    int Extract(int keep = 0) { return ExtractArchive(m_archive.c_str(), m_target.c_str(), keep); }
+    int Extract(bool keep = false) { return ExtractArchive(m_archive.c_str(), m_target.c_str(), keep); }
 };
 
 TEST_F(Extraction, WritesEveryEntryWithFoldersLateOrAbsentAndLeavesTheTargetCurrent) {
@@ -86,13 +86,13 @@ TEST_F(Extraction, KeepFlagLeavesTheIconLibraryAloneAndIsNoFailure) {
     HANDLE lock = CreateFileW(Target(L"Plugins\\Icons.dll").c_str(), GENERIC_READ, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Extract(1), 0);
+    EXPECT_EQ(Extract(true), 0);
     CloseHandle(lock);
     EXPECT_EQ(ReadBytes(Target(L"Plugins\\Icons.dll")), "installed library");
     EXPECT_EQ(ReadBytes(Target(L"Plugins\\Other.dll")), "other");
     EXPECT_EQ(ReadBytes(Target(L"pixo32.exe")), "exe");
 
-    EXPECT_EQ(Extract(0), 0);
+    EXPECT_EQ(Extract(false), 0);
     EXPECT_EQ(ReadBytes(Target(L"Plugins\\Icons.dll")), "payload library");
 }
 
@@ -247,9 +247,9 @@ TEST_F(Extraction, TargetThatCannotBeEnteredGivesMinusOne) {
         zip.AddFile("a.txt", "a");
     }
     std::wstring before = CurrentFolder();
-    EXPECT_EQ(ExtractArchive(m_archive.c_str(), (m_work / L"fehlt\\").c_str(), 0), -1);
+    EXPECT_EQ(ExtractArchive(m_archive.c_str(), (m_work / L"fehlt\\").c_str(), false), -1);
     EXPECT_EQ(CurrentFolder(), before);
-    EXPECT_EQ(ExtractArchive((m_work / L"none.zip").c_str(), m_target.c_str(), 0), -1);
+    EXPECT_EQ(ExtractArchive((m_work / L"none.zip").c_str(), m_target.c_str(), false), -1);
 }
 
 // ExtractPayload reads the archive from this program's resources.
@@ -268,7 +268,7 @@ TEST_F(Payload, UnpacksTheResourceFromMemory) {
     // A folder where earlier builds put their copy of the archive changes nothing.
     ASSERT_TRUE(CreateDirectoryW(m_temp.c_str(), nullptr));
     const std::wstring before = CurrentFolder();
-    EXPECT_EQ(ExtractPayload(kGoodPayload, L"ZIP", m_target.path().c_str(), 0), 0);
+    EXPECT_EQ(ExtractPayload(kGoodPayload, L"ZIP", m_target.path().c_str(), 0), false);
     RemoveDirectoryW(m_temp.c_str());
     EXPECT_EQ(ReadBytes(m_target / L"p_about.txt").substr(0, 7), "Pixolum");
     EXPECT_TRUE(Exists(m_target / L"Plugins\\Icons.dll"));
@@ -276,10 +276,10 @@ TEST_F(Payload, UnpacksTheResourceFromMemory) {
 }
 
 TEST_F(Payload, MissingEmptyOrBrokenResourcesFail) {
-    EXPECT_EQ(ExtractPayload(kEmptyPayload, L"ZIP", m_target.path().c_str(), 0), -1);
-    EXPECT_EQ(ExtractPayload(4711, L"ZIP", m_target.path().c_str(), 0), -1);
-    EXPECT_EQ(ExtractPayload(kGoodPayload, L"ZIP", (m_target / L"fehlt\\").c_str(), 0), -1);
-    EXPECT_EQ(ExtractPayload(kBrokenPayload, L"ZIP", m_target.path().c_str(), 0), kExtractIncomplete);
+    EXPECT_EQ(ExtractPayload(kEmptyPayload, L"ZIP", m_target.path().c_str(), false), -1);
+    EXPECT_EQ(ExtractPayload(4711, L"ZIP", m_target.path().c_str(), false), -1);
+    EXPECT_EQ(ExtractPayload(kGoodPayload, L"ZIP", (m_target / L"fehlt\\").c_str(), false), -1);
+    EXPECT_EQ(ExtractPayload(kBrokenPayload, L"ZIP", m_target.path().c_str(), false), kExtractIncomplete);
 }
 
 }  // namespace

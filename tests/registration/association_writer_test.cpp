@@ -58,7 +58,7 @@ protected:
     static void Associate(const wchar_t* extension, const wchar_t* group, bool isXp, bool isNt6,
                           bool allUsers, bool selected, const std::wstring& icon = kIcon,
                           bool userChoice = true) {
-        AssociateExtension(extension, group, kOpen.c_str(), icon.c_str(), isXp, isNt6, allUsers,
+        AssociateExtension(InstallScope::Machine, extension, group, kOpen.c_str(), icon.c_str(), isXp, isNt6, allUsers,
                            selected, userChoice);
     }
 

@@ -401,7 +401,7 @@ protected:
         const DWORD t0 = GetTickCount();
         if (!WriteFileBytes(m_archive, zip)) return "cannot write the archive";
         const DWORD t1 = GetTickCount();
-        result = ExtractArchive(m_archive.c_str(), m_target.c_str(), 0);
+        result = ExtractArchive(m_archive.c_str(), m_target.c_str(), false);
         SetCurrentDirectoryW(m_base.c_str());
         const DWORD t2 = GetTickCount();
         m_msWrite += t1 - t0;

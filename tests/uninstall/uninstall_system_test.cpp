@@ -66,9 +66,9 @@ TEST_F(Registry, EverythingTheRegistrationWroteGoesWhatOthersWroteStays) {
     const std::wstring jpeChoice = kFileExts + L"\\.jpe\\UserChoice";
     if (ExpectNt6()) SetString(HKEY_CURRENT_USER, jpeChoice, L"Progid", L"Anderer.jpg");
 
-    ASSERT_FALSE(RegistrationBelongsElsewhere(m_folder));
+    ASSERT_FALSE(RegistrationBelongsElsewhere(InstallScope::Machine, m_folder));
     RemovalReport report;
-    RemoveRegistration(false, report);
+    RemoveRegistration(InstallScope::Machine, false, report);
     EXPECT_TRUE(report.Succeeded()) << Narrow(report.failures.front());
     EXPECT_TRUE(report.associationsRemoved);
 
@@ -111,7 +111,7 @@ TEST_F(Registry, XpProgIdsGoWithTheirEmptyDefaultOtherProgIdsStay) {
     SetString(HKEY_CURRENT_USER, kFileExts + L"\\.tga\\OpenWithProgids", L"Pixolum.tga", L"");
     SetString(HKEY_CURRENT_USER, kFileExts + L"\\.tga", L"ProgID", L"Pixolum.tga");
     RemovalReport report;
-    RemoveRegistration(false, report);
+    RemoveRegistration(InstallScope::Machine, false, report);
     EXPECT_TRUE(report.Succeeded());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFileExts + L"\\.pcx"));
     EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kFileExts + L"\\.psd", L"ProgID", L"Anderer.psd"));
@@ -123,11 +123,11 @@ TEST_F(Registry, XpProgIdsGoWithTheirEmptyDefaultOtherProgIdsStay) {
 
 TEST_F(Registry, AnotherInstallationsRegistrationIsNotOurs) {
     SetString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", L"D:\\Woanders\\Pixolum\\");
-    EXPECT_TRUE(RegistrationBelongsElsewhere(m_folder));
+    EXPECT_TRUE(RegistrationBelongsElsewhere(InstallScope::Machine, m_folder));
     SetString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", L"c:\\pixolum entfernen");
-    EXPECT_FALSE(RegistrationBelongsElsewhere(m_folder));
+    EXPECT_FALSE(RegistrationBelongsElsewhere(InstallScope::Machine, m_folder));
     DeleteTree(HKEY_LOCAL_MACHINE, kUninstall);
-    EXPECT_FALSE(RegistrationBelongsElsewhere(m_folder));
+    EXPECT_FALSE(RegistrationBelongsElsewhere(InstallScope::Machine, m_folder));
 }
 
 TEST_F(Registry, KeepingTheUninstallEntryKeepsOnlyIt) {
@@ -138,7 +138,7 @@ TEST_F(Registry, KeepingTheUninstallEntryKeepsOnlyIt) {
     EXPECT_TRUE(HasDword(HKEY_LOCAL_MACHINE, kUninstall, L"NoModify", 1));
     EXPECT_TRUE(HasDword(HKEY_LOCAL_MACHINE, kUninstall, L"NoRepair", 1));
     RemovalReport report;
-    RemoveRegistration(true, report);
+    RemoveRegistration(InstallScope::Machine, true, report);
     EXPECT_TRUE(HasString(HKEY_LOCAL_MACHINE, kUninstall, L"InstallLocation", m_folder));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kClasses + L"Pixolum"));
     DeleteTree(HKEY_LOCAL_MACHINE, kUninstall);
@@ -171,7 +171,7 @@ TEST(Links, OnlyLinksIntoTheInstallFolderGo) {
     EXPECT_EQ(ReadLinkTarget(userGroup + L"Pixolum Hilfe.lnk"), folder + L"help\\pixo32_deutsch.chm");
 
     RemovalReport report;
-    Transaction transaction;
+    Transaction transaction(InstallScope::Machine);
     ASSERT_TRUE(transaction.Begin(folder, L"uninstall"));
     RemoveLinks(folder, {}, transaction, report);
     EXPECT_TRUE(report.Succeeded());

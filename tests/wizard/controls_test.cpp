@@ -181,11 +181,10 @@ TEST_F(ControlsTest, BoundWindowRunsItsMapThenTheOldProcedure) {
 
 // ---- hyperlink ----
 
-TEST_F(ControlsTest, HyperLinkTakesItsTextAsTargetAndFitsTheText) {
+TEST_F(ControlsTest, HyperLinkFitsTheText) {
     HWND label = Static(L"Pixolum EULA", SS_LEFT, 12, 20, 200, 40);
     CHyperLink link;
     ASSERT_TRUE(link.SubclassWindow(label));
-    EXPECT_EQ(link.LinkTarget(), L"Pixolum EULA");
     EXPECT_TRUE(GetWindowLongW(label, GWL_STYLE) & SS_NOTIFY);
     const SIZE extent = UnderlinedExtent(label, L"Pixolum EULA");
     const RECT rect = RectInParent(label);
@@ -290,8 +289,7 @@ TEST_F(ControlsTest, HyperLinkUnderlineModes) {
     CHyperLink link;
     link.SetUnderlineMode(1);
     ASSERT_TRUE(link.SubclassWindow(label));
-    EXPECT_EQ(link.UnderlineMode(), -1) << "attaching always starts in hover mode";
-    EXPECT_FALSE(FontOf(label).lfUnderline);
+    EXPECT_FALSE(FontOf(label).lfUnderline) << "attaching always starts in hover mode";
     link.SetUnderlineMode(1);
     EXPECT_TRUE(FontOf(label).lfUnderline);
     EXPECT_EQ(wcscmp(FontOf(label).lfFaceName, L"Tahoma"), 0) << "the control's own font";
@@ -394,6 +392,16 @@ TEST_F(LinkHandlerTest, ClickFallsBackToTheWebPageHandlerWithoutItsPlaceholder) 
     EXPECT_NE(command.find("--probe  pxtest-none:eula.htm"), std::string::npos)
         << "command line: " << command;
     EXPECT_EQ(LinkTextColour(label), RGB(85, 26, 139));
+}
+
+// Without a target of its own the link opens what it shows.
+TEST_F(LinkHandlerTest, LinkWithoutTargetOpensItsText) {
+    SetProbeHandler();
+    HWND label = Static(L"pxtest-none:text.htm", SS_LEFT, 10, 10, 200, 20);
+    CHyperLink link;
+    ASSERT_TRUE(link.SubclassWindow(label));
+    SendMessageW(m_parent, WM_COMMAND, MAKEWPARAM(1045, STN_CLICKED), reinterpret_cast<LPARAM>(label));
+    EXPECT_NE(ProbeOutput().find("pxtest-none:text.htm"), std::string::npos);
 }
 
 TEST_F(LinkHandlerTest, FailedClickLeavesTheLinkUnvisited) {
