@@ -25,6 +25,7 @@ GROUPS = (
     (r'libminizip', 'minizip'),
     (r'lib(kernel32|user32|gdi32|advapi32|shell32|ole32|comctl32|uuid|oleaut32)', 'Windows import stubs'),
     (r'libpx_engine|libpx_install', 'engine'),
+    (r'libpx_journal', 'journal'),
     (r'libpx_registration', 'registration'),
     (r'libpx_wizard', 'wizard'),
     (r'libpx_framework', 'framework'),

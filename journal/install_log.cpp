@@ -4,7 +4,6 @@
 
 #include <cwchar>
 
-#include "install_options.h"
 #include "text_buffer.h"
 #include "win_handles.h"
 
