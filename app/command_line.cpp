@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "text_buffer.h"
+
 namespace {
 
 struct Switch {
@@ -40,10 +42,16 @@ void ReadNumberSwitch(const wchar_t* line, const Switch& sw, int& value) {
     value = ParseSwitchNumber(scratch);
 }
 
+// A yes/no switch given as a number: any number but 0 is yes; absent leaves `flag`.
+void ReadFlagSwitch(const wchar_t* line, const Switch& sw, bool& flag) {
+    int value = flag ? 1 : 0;
+    ReadNumberSwitch(line, sw, value);
+    flag = value != 0;
+}
+
 // Switches are searched only in the first 519 characters.
 void CopySwitchLine(const wchar_t* commandLine, wchar_t (&line)[kLongChars]) {
-    std::wcsncpy(line, commandLine ? commandLine : L"", kLongChars - 1);
-    line[kLongChars - 1] = L'\0';
+    CopyText(line, kLongChars, commandLine);
 }
 
 void TrimTrailingBlanks(wchar_t* text) {
@@ -116,20 +124,20 @@ void ApplySilentSwitches(const wchar_t* commandLine, SilentChoices& choices) {
     CopySwitchLine(commandLine, line);
 
     ReadPathSwitch(line, kFolder, choices.targetFolder);
-    ReadNumberSwitch(line, kDesktop, choices.desktopShortcut);
-    ReadNumberSwitch(line, kThumbs, choices.thumbnailsShortcut);
-    ReadNumberSwitch(line, kGroup, choices.startMenuGroup);
-    ReadNumberSwitch(line, kAllUsers, choices.shortcutsAllUsers);
+    ReadFlagSwitch(line, kDesktop, choices.desktopShortcut);
+    ReadFlagSwitch(line, kThumbs, choices.thumbnailsShortcut);
+    ReadFlagSwitch(line, kGroup, choices.startMenuGroup);
+    ReadFlagSwitch(line, kAllUsers, choices.shortcutsAllUsers);
 
     int assoc = 0;
     ReadNumberSwitch(line, kAssoc, assoc);
     if (assoc == 1 || assoc == 2) {
         const int rows = assoc == 1 ? kPictureRows : kSelectionSlots;
         for (int i = 0; i < rows; ++i) choices.associations.slots[i] = 1;
-        choices.associationsRequested = 1;
+        choices.associationsRequested = true;
     }
-    choices.associationsAllUsers = std::wcsstr(line, L"/assocallusers") ? 1 : 0;
-    if (ReadPathSwitch(line, kIni, choices.iniFolder)) choices.iniFolderGiven = 1;
+    choices.associationsAllUsers = std::wcsstr(line, L"/assocallusers") != nullptr;
+    if (ReadPathSwitch(line, kIni, choices.iniFolder)) choices.iniFolderGiven = true;
 }
 
 InstallOptions MakeSilentOptions(SilentChoices& choices, wchar_t* caption) {
@@ -144,7 +152,7 @@ InstallOptions MakeSilentOptions(SilentChoices& choices, wchar_t* caption) {
     options.associations = choices.associations;
     options.associationsAllUsers = choices.associationsAllUsers;
     options.associationsRequested = choices.associationsRequested;
-    options.silent = 1;
+    options.silent = true;
     options.messageCaption = caption;
     return options;
 }

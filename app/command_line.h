@@ -21,13 +21,13 @@ int ParseSwitchNumber(const wchar_t* text);
 struct SilentChoices {
     wchar_t targetFolder[kLongChars] = {};
     wchar_t iniFolder[kLongChars] = {};
-    int iniFolderGiven = 0;
-    int startMenuGroup = 0;
-    int desktopShortcut = 0;
-    int thumbnailsShortcut = 0;
-    int shortcutsAllUsers = 0;
-    int associationsAllUsers = 0;
-    int associationsRequested = 0;
+    bool iniFolderGiven = false;
+    bool startMenuGroup = false;       // the numeric switches: any number but 0 asks for it
+    bool desktopShortcut = false;
+    bool thumbnailsShortcut = false;
+    bool shortcutsAllUsers = false;
+    bool associationsAllUsers = false;
+    bool associationsRequested = false;
     AssociationSelection associations;
 };
 

@@ -79,11 +79,12 @@ TEST(SilentCommandLine, FolderValues) {
 }
 
 TEST(SilentCommandLine, NumericSwitches) {
+    // A number: any but 0 asks for the link; no digits count as 0.
     SilentChoices c = Parse(L"x /silent /desktop=1 /thumbs= 7 /group=2x /allusers=no");
-    EXPECT_EQ(c.desktopShortcut, 1);
-    EXPECT_EQ(c.thumbnailsShortcut, 7);
-    EXPECT_EQ(c.startMenuGroup, 2);
-    EXPECT_EQ(c.shortcutsAllUsers, 0);
+    EXPECT_TRUE(c.desktopShortcut);
+    EXPECT_TRUE(c.thumbnailsShortcut);
+    EXPECT_TRUE(c.startMenuGroup);
+    EXPECT_FALSE(c.shortcutsAllUsers);
 }
 
 TEST(SilentCommandLine, AssociationSwitches) {
@@ -91,18 +92,18 @@ TEST(SilentCommandLine, AssociationSwitches) {
     EXPECT_EQ(SelectedSlots(pictures), 49);
     EXPECT_EQ(pictures.associations.slots[48], 1);
     EXPECT_EQ(pictures.associations.slots[49], 0);
-    EXPECT_EQ(pictures.associationsRequested, 1);
-    EXPECT_EQ(pictures.associationsAllUsers, 0);
+    EXPECT_TRUE(pictures.associationsRequested);
+    EXPECT_FALSE(pictures.associationsAllUsers);
 
     SilentChoices all = Parse(L"x /silent /assoc=2 /assocallusers");
     EXPECT_EQ(SelectedSlots(all), 64);
-    EXPECT_EQ(all.associationsAllUsers, 1);
+    EXPECT_TRUE(all.associationsAllUsers);
 
     SilentChoices other = Parse(L"x /silent /assoc=3");
     EXPECT_EQ(SelectedSlots(other), 0);
-    EXPECT_EQ(other.associationsRequested, 0);
+    EXPECT_FALSE(other.associationsRequested);
     // "/assocallusers" alone is not "/assoc=".
-    EXPECT_EQ(Parse(L"x /silent /assocallusers").associationsRequested, 0);
+    EXPECT_FALSE(Parse(L"x /silent /assocallusers").associationsRequested);
 }
 
 TEST(SilentCommandLine, IniSwitchReplacesOrEmptiesTheDefault) {
@@ -110,7 +111,7 @@ TEST(SilentCommandLine, IniSwitchReplacesOrEmptiesTheDefault) {
     wcscpy(c.iniFolder, L"%APPDATA%\\Pixolum");
     ApplySilentSwitches(L"x /silent /ini=/group=1", c);
     EXPECT_STREQ(c.iniFolder, L"");
-    EXPECT_EQ(c.startMenuGroup, 1);
+    EXPECT_TRUE(c.startMenuGroup);
 
     wcscpy(c.iniFolder, L"%APPDATA%\\Pixolum");
     ApplySilentSwitches(L"x /silent", c);
@@ -126,9 +127,9 @@ TEST(SilentCommandLine, SwitchesAreSearchedInTheFirst519Characters) {
         return head + std::wstring(position - head.size(), L'x') + L"/group=1";
     };
     // "/group=1" is 8 characters: fully inside, cut in its value, cut in its name.
-    EXPECT_EQ(Parse(lineWithGroupAt(511)).startMenuGroup, 1);   // ends at 519
-    EXPECT_EQ(Parse(lineWithGroupAt(512)).startMenuGroup, 0);   // value cut off: empty, 0
-    EXPECT_EQ(Parse(lineWithGroupAt(513)).startMenuGroup, 0);   // name cut off: absent
+    EXPECT_TRUE(Parse(lineWithGroupAt(511)).startMenuGroup);   // ends at 519
+    EXPECT_FALSE(Parse(lineWithGroupAt(512)).startMenuGroup);   // value cut off: empty, 0
+    EXPECT_FALSE(Parse(lineWithGroupAt(513)).startMenuGroup);   // name cut off: absent
     EXPECT_TRUE(IsSilentCommandLine((std::wstring(600, L'x') + L" /silent").c_str()));
 }
 

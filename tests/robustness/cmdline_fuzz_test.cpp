@@ -135,7 +135,7 @@ void SetDefaults(SilentChoices& c, const std::wstring& folder, const std::wstrin
     for (int i = 0; i < kLongChars; ++i) c.targetFolder[i] = c.iniFolder[i] = kUnusedChar;
     wmemcpy(c.targetFolder, folder.c_str(), folder.size() + 1);
     wmemcpy(c.iniFolder, ini.c_str(), ini.size() + 1);
-    c.startMenuGroup = c.desktopShortcut = c.thumbnailsShortcut = c.shortcutsAllUsers = 7;
+    c.startMenuGroup = c.desktopShortcut = c.thumbnailsShortcut = c.shortcutsAllUsers = true;
 }
 
 struct Parsed {
@@ -195,11 +195,11 @@ std::string Problem(const std::wstring& line, Rng& rng) {
     if (problem.empty()) problem = PathProblem(c.iniFolder, L"/ini=", cut, ini);
     if (!problem.empty()) return problem;
 
-    const struct { const wchar_t* name; int value; } numbers[] = {
+    const struct { const wchar_t* name; bool value; } numbers[] = {
         {L"/desktop=", c.desktopShortcut}, {L"/thumbs=", c.thumbnailsShortcut},
         {L"/group=", c.startMenuGroup}, {L"/allusers=", c.shortcutsAllUsers}};
     for (const auto& n : numbers) {
-        if (cut.find(n.name) == std::wstring::npos && n.value != 7) return "number changed without its switch";
+        if (cut.find(n.name) == std::wstring::npos && !n.value) return "flag changed without its switch";
     }
     // Nothing, the 49 picture formats, or all 64 slots; requested with either.
     int chosen = 0;
@@ -208,11 +208,11 @@ std::string Problem(const std::wstring& line, Rng& rng) {
         if (c.associations.slots[i] != 0) return "association slots not a documented choice";
     }
     if ((chosen != 0 && chosen != kPictureSlots && chosen != kSelectionSlots) ||
-        c.associationsRequested != (chosen != 0 ? 1 : 0)) {
+        c.associationsRequested != (chosen != 0)) {
         return "association slots not a documented choice";
     }
     if (chosen != 0 && cut.find(L"/assoc=") == std::wstring::npos) return "associations without /assoc=";
-    if (c.associationsAllUsers != (cut.find(L"/assocallusers") != std::wstring::npos ? 1 : 0)) {
+    if (c.associationsAllUsers != (cut.find(L"/assocallusers") != std::wstring::npos)) {
         return "/assocallusers not read from the line";
     }
     if (IsSilentCommandLine(line.c_str()) != (line.find(L"/silent") != std::wstring::npos)) {
@@ -271,10 +271,12 @@ TEST(CommandLineFuzz, ChosenSwitchesComeBackAsChosen) {
         const Parsed p(line, L"C:\\Default\\", L"%APPDATA%\\Pixolum");
         const SilentChoices& c = p.c();
         const int selected = assoc == 1 ? kPictureSlots : assoc == 2 ? kSelectionSlots : 0;
-        bool ok = c.targetFolder == folder && c.iniFolder == ini && c.iniFolderGiven == 1 && c.desktopShortcut == numbers[0] &&
-                  c.thumbnailsShortcut == numbers[1] && c.startMenuGroup == numbers[2] &&
-                  c.shortcutsAllUsers == numbers[3] && c.associationsRequested == (selected ? 1 : 0) &&
-                  c.associationsAllUsers == (assocAllUsers ? 1 : 0) && IsSilentCommandLine(line.c_str());
+        // A number asks for its link unless it is 0.
+        bool ok = c.targetFolder == folder && c.iniFolder == ini && c.iniFolderGiven &&
+                  c.desktopShortcut == (numbers[0] != 0) && c.thumbnailsShortcut == (numbers[1] != 0) &&
+                  c.startMenuGroup == (numbers[2] != 0) && c.shortcutsAllUsers == (numbers[3] != 0) &&
+                  c.associationsRequested == (selected != 0) && c.associationsAllUsers == assocAllUsers &&
+                  IsSilentCommandLine(line.c_str());
         for (int i = 0; i < kSelectionSlots; ++i) ok = ok && c.associations.slots[i] == (i < selected ? 1 : 0);
         if (!ok && ++failures <= 20) ADD_FAILURE() << "choices differ for " << Escaped(line);
     }
