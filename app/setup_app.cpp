@@ -8,10 +8,11 @@
 #include "install_log.h"
 #include "install_scope.h"
 #include "resource.h"
+#include "run_wizard.h"
 #include "system_library.h"
+#include "text_buffer.h"
 #include "viewer_process.h"
 #include "win_handles.h"
-#include "wizard_entry.h"
 
 namespace {
 
@@ -28,6 +29,13 @@ void EnableThemes() {
 
 // The list view up to the animation control: everything the pages use.
 void InitControls() { InitCommonControlClasses(0xFF); }
+
+// Silent mode's refusals: one log entry, the string table's text.
+void LogRefusal(HINSTANCE instance, UINT textId) {
+    wchar_t message[kPathChars] = {};
+    LoadStringW(instance, textId, message, kPathChars);
+    WriteInstallLog(message);
+}
 
 }  // namespace
 
@@ -63,40 +71,34 @@ int TheApp::RunSilent(const wchar_t* commandLine) {
     RecoverEarlierRun(m_scope);
 
     if (FindWindowW(kViewerWindowClass, nullptr)) {
-        wchar_t message[kPathChars] = {};
-        LoadStringW(m_hInstance, IDS_VIEWER_RUNNING, message, kPathChars);
-        WriteInstallLog(message);
+        LogRefusal(m_hInstance, IDS_VIEWER_RUNNING);
         return kExitViewerRunning;
     }
 
     SilentChoices choices;
     wchar_t installed[kPathChars] = {};
     if (FindInstalledFolder(m_scope, installed)) {
-        wcsncpy(choices.targetFolder, installed, kLongChars - 1);
+        CopyText(choices.targetFolder, kLongChars, installed);
     } else {
         GetDefaultInstallFolder(m_scope, choices.targetFolder);
-        wcsncpy(choices.iniFolder, kDefaultSettingsFolder, kLongChars - 1);
+        CopyText(choices.iniFolder, kLongChars, kDefaultSettingsFolder);
     }
     ApplySilentSwitches(commandLine, choices);
 
     // A viewer whose window lies in another session or desktop: found by its
     // process, in the folder installed to and in the earlier one.
     if (ViewerRunsFrom(choices.targetFolder) || ViewerRunsFrom(installed)) {
-        wchar_t message[kPathChars] = {};
-        LoadStringW(m_hInstance, IDS_VIEWER_RUNNING, message, kPathChars);
-        WriteInstallLog(message);
+        LogRefusal(m_hInstance, IDS_VIEWER_RUNNING);
         return kExitViewerRunning;
     }
     // A newer version stays: a deployment of an older setup changes nothing.
     if (InstalledVersionIsNewer()) {
-        wchar_t message[kPathChars] = {};
-        LoadStringW(m_hInstance, IDS_DOWNGRADE_REFUSED, message, kPathChars);
-        WriteInstallLog(message);
+        LogRefusal(m_hInstance, IDS_DOWNGRADE_REFUSED);
         return kExitDowngrade;
     }
 
     wchar_t caption[64] = {};
-    wcsncpy(caption, kSetupCaption, 63);
+    CopyText(caption, 64, kSetupCaption);
     InstallOptions options = MakeSilentOptions(choices, caption);
     options.scope = m_scope;
     return RunInstallation(options) ? kExitInstalled : kExitFailed;
@@ -122,6 +124,6 @@ void TheApp::RunWizardMode() {
     m_logfontHeading.lfHeight = MulDiv(18, dpi, 96);
     m_logfontHeading.lfWeight = FW_BOLD;
     m_logfontHeading.lfQuality = ANTIALIASED_QUALITY;
-    wcsncpy(m_logfontHeading.lfFaceName, L"Arial", LF_FACESIZE - 1);
+    CopyText(m_logfontHeading.lfFaceName, LF_FACESIZE, L"Arial");
     RunSetupWizard(m_hInstance, CreateFontIndirectW(&m_logfontHeading), m_scope);
 }

@@ -1,4 +1,4 @@
-// Hand-over from start-up to the wizard (start-up declares the same in app/).
+// Hand-over from start-up to the wizard.
 #pragma once
 
 #include <windows.h>
