@@ -41,10 +41,13 @@ void LogRefusal(HINSTANCE instance, UINT textId) {
 
 BOOL TheApp::InitInstance() {
     HardenDllSearch();
-    EnableThemes();
-    InitControls();
-
     const wchar_t* commandLine = GetCommandLineW();
+    // A silent run shows no window: the theme and control libraries stay
+    // unloaded, which spares a deployment their start-up.
+    if (!IsSilentCommandLine(commandLine) || IsHelpCommandLine(commandLine)) {
+        EnableThemes();
+        InitControls();
+    }
     if (IsHelpCommandLine(commandLine)) {
         // Asked for the switches: show them and install nothing, whatever else was given.
         // The text lives in the string table (about 960 characters).

@@ -16,19 +16,27 @@ import json
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 
 def timed(command):
     # What earlier runs wrote goes to disk first, not during this one.
     os.sync()
-    start = time.monotonic()
-    result = subprocess.run(['bash', '-c', command], stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    elapsed = time.monotonic() - start
-    if result.returncode != 0:
-        sys.exit(f'interleave: "{command}" failed ({result.returncode}): '
-                 f'{result.stderr.decode(errors="replace")[-500:]}')
+    # The command's errors go to a file, not a pipe: a program Wine starts on
+    # the side (the desktop process, explorer.exe /desktop, stays about a
+    # second after the last window is gone) inherits the descriptor, and
+    # reading a pipe to its end would time that process instead of the
+    # command, which is done when it exits.
+    with tempfile.TemporaryFile() as errors:
+        start = time.monotonic()
+        result = subprocess.run(['bash', '-c', command], stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=errors)
+        elapsed = time.monotonic() - start
+        if result.returncode != 0:
+            errors.seek(0)
+            sys.exit(f'interleave: "{command}" failed ({result.returncode}): '
+                     f'{errors.read().decode(errors="replace")[-500:]}')
     return elapsed
 
 

@@ -373,6 +373,17 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
     // header has none): thousands of entries are compared by number first.
     std::vector<std::wstring> seen(1);
     std::vector<uint32_t> hashes(1);
+    // An open-addressed table of indexes into seen (plus one; 0 is free),
+    // at most half full: a rerun's thousands of entries are each found at
+    // once, not by a walk over all the others.
+    std::vector<size_t> table(64, 0);
+    auto slotOf = [&](uint32_t hash, const std::wstring& id) -> size_t& {
+        const size_t mask = table.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            size_t& slot = table[i];
+            if (slot == 0 || (hashes[slot - 1] == hash && seen[slot - 1] == id)) return slot;
+        }
+    };
     auto add = [&](const RecordEntry& source) {
         RecordEntry entry = source;
         switch (entry.kind) {
@@ -396,15 +407,19 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
         if (entry.kind == RecordEntry::ValueSet) id += L"\n" + Upper(entry.name);
         uint32_t hash = 2166136261u;
         for (wchar_t c : id) hash = (hash ^ c) * 16777619u;
-        size_t found = 0;
-        while (found < seen.size() && (hashes[found] != hash || seen[found] != id)) ++found;
-        if (found == seen.size()) {
+        size_t& slot = slotOf(hash, id);
+        if (slot == 0) {
+            slot = seen.size() + 1;
             seen.push_back(id);
             hashes.push_back(hash);
             merged.push_back(entry);
+            if (seen.size() * 2 > table.size()) {
+                table.assign(table.size() * 2, 0);
+                for (size_t i = 1; i < seen.size(); ++i) slotOf(hashes[i], seen[i]) = i + 1;
+            }
         } else if (entry.kind == RecordEntry::ValueSet) {
-            merged[found].newType = entry.newType;
-            merged[found].newData = entry.newData;
+            merged[slot - 1].newType = entry.newType;
+            merged[slot - 1].newData = entry.newData;
         }
     };
     // What this run removed of an earlier installation (a move to another
@@ -415,13 +430,14 @@ std::vector<RecordEntry> MergeRecord(const std::vector<RecordEntry>& earlier,
             removed.push_back(std::wstring(1, static_cast<wchar_t>(entry.kind)) + Upper(entry.key));
         }
     }
+    std::sort(removed.begin(), removed.end());
     for (const RecordEntry& entry : earlier) {
         if (!removed.empty() && (entry.kind == RecordEntry::FileCreated || entry.kind == RecordEntry::FolderCreated)) {
             std::wstring key = Upper(entry.key);
             while (key.size() > 3 && key.back() == L'\\') key.pop_back();
             const wchar_t kind = entry.kind == RecordEntry::FileCreated ? RecordEntry::FileRemoved
                                                                        : RecordEntry::FolderRemoved;
-            if (std::find(removed.begin(), removed.end(), std::wstring(1, kind) + key) != removed.end()) continue;
+            if (std::binary_search(removed.begin(), removed.end(), std::wstring(1, kind) + key)) continue;
         }
         add(entry);
     }
