@@ -24,11 +24,30 @@ constexpr Switch kLog{L"/log=", 5};
 constexpr int kSwitchValueLimit = kPathChars;
 constexpr int kPictureRows = 49;
 
+void TrimTrailingBlanks(wchar_t* text) {
+    size_t n = std::wcslen(text);
+    while (n > 0 && text[n - 1] == L' ') text[--n] = L'\0';
+}
+
+// A value runs up to the next '/': when the next switch is quoted as a
+// whole ("/folder=C:\A" "/ini=D:\B"), its opening quote ends this value
+// after a blank. No path holds a quote, so that one is dropped before the
+// value's own quotes are stripped; "C:\A\"" would be no folder at all.
+void DropNextSwitchQuote(wchar_t* value) {
+    TrimTrailingBlanks(value);
+    const size_t n = std::wcslen(value);
+    if (n >= 2 && value[n - 1] == L'"' && value[n - 2] == L' ') {
+        value[n - 1] = L'\0';
+        TrimTrailingBlanks(value);
+    }
+}
+
 // Reads a path switch straight into its 520-character buffer.
 bool ReadPathSwitch(const wchar_t* line, const Switch& sw, wchar_t* dest) {
     const wchar_t* at = std::wcsstr(line, sw.text);
     if (!at) return false;
     ReadSwitchValue(at, dest, sw.length, kSwitchValueLimit);
+    DropNextSwitchQuote(dest);
     StripQuotes(dest, true);
     return true;
 }
@@ -52,11 +71,6 @@ void ReadFlagSwitch(const wchar_t* line, const Switch& sw, bool& flag) {
 // Switches are searched only in the first 519 characters.
 void CopySwitchLine(const wchar_t* commandLine, wchar_t (&line)[kLongChars]) {
     CopyText(line, kLongChars, commandLine);
-}
-
-void TrimTrailingBlanks(wchar_t* text) {
-    size_t n = std::wcslen(text);
-    while (n > 0 && text[n - 1] == L' ') text[--n] = L'\0';
 }
 
 }  // namespace

@@ -72,6 +72,12 @@ TEST(SilentCommandLine, FolderValues) {
     // Quotes around the whole switch: the opening quote precedes the switch.
     EXPECT_STREQ(Parse(LR"(setup.exe /silent "/folder= C:\Pixo Test\Ziel ")").targetFolder,
                  LR"( C:\Pixo Test\Ziel)");
+    // Every switch quoted as a whole, as deployment scripts write them: the
+    // next switch's opening quote is no part of the path before it.
+    SilentChoices both = Parse(LR"(setup.exe /silent "/folder=C:\Pixo Test" "/ini=D:\Pix Daten" /group=1)");
+    EXPECT_STREQ(both.targetFolder, LR"(C:\Pixo Test)");
+    EXPECT_STREQ(both.iniFolder, LR"(D:\Pix Daten)");
+    EXPECT_STREQ(Parse(LR"(setup.exe /silent /folder="D:\x" "/desktop=1")").targetFolder, LR"(D:\x)");
     EXPECT_STREQ(Parse(LR"(setup.exe /silent /folder=C:\A B /desktop=1)").targetFolder,
                  LR"(C:\A B)");
     EXPECT_STREQ(Parse(L"setup.exe /silent /folder=").targetFolder, L"");
