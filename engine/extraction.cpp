@@ -29,19 +29,26 @@ constexpr int kEntryWideChars = 324;   // 323 characters and the terminator
 constexpr int kEntryOk = 0;
 constexpr int kEntryFailed = -1;
 
+// Where the archive is: a file, or memory (the resource, mapped with the program).
+struct ArchiveSource {
+    const wchar_t* path = nullptr;
+    const void* data = nullptr;
+    size_t size = 0;
+};
+
 // The archive stays open for the whole walk and is closed on every path.
 class ZipReader {
 public:
-    // A file, read through Windows' file functions in blocks read ahead.
-    explicit ZipReader(const wchar_t* path) {
-        fill_win32_filefunc64W(&m_windowsFunctions);
-        zlib_filefunc64_def functions;
-        FillReadAheadFileFunctions(&functions, &m_windowsFunctions);
-        m_handle = unzOpen2_64(path, &functions);
-    }
-    // An archive in memory (the resource, mapped with the program).
-    ZipReader(const void* data, size_t size) : m_memory{static_cast<const unsigned char*>(data), size, 0} {
+    explicit ZipReader(const ArchiveSource& source)
+        : m_memory{static_cast<const unsigned char*>(source.data), source.size, 0} {
         zlib_filefunc64_def functions = {};
+        if (source.path) {
+            // Read through Windows' file functions in blocks read ahead.
+            fill_win32_filefunc64W(&m_windowsFunctions);
+            FillReadAheadFileFunctions(&functions, &m_windowsFunctions);
+            m_handle = unzOpen2_64(source.path, &functions);
+            return;
+        }
         functions.zopen64_file = OpenMemory;
         functions.zread_file = ReadMemory;
         functions.zwrite_file = WriteMemory;
@@ -214,179 +221,64 @@ bool NameHasIconLibrary(const char* name) {
     return strstr(lower, "icons.dll") != nullptr;
 }
 
-// --- the walk: one thread inflates, the calling thread writes ---------------
-// Inflating and checking the archive keeps one core busy; creating, writing
-// and closing files waits mostly on the file system. The two run side by
-// side: an inflating thread fills a small ring of slots, and the calling
-// thread (the only one that touches the transaction and the disk) empties
-// it in order.
+// --- the walk: several workers, each inflating and writing whole entries ---
+// Inflating keeps a core busy; creating and closing a file waits on the file
+// system (under Wine, each is a round trip to its one server). Several
+// workers take the entries in turn, each through its own reader of the
+// archive, so that one inflates or writes while another waits for its file.
 
-constexpr unsigned kSlotBytes = 0x8000;
-constexpr LONG kSlots = 24;
+constexpr unsigned kChunkBytes = 0x8000;
+constexpr unsigned kMostWorkers = 4;
 
-// One slot: an entry's directory data with the first part of its bytes, a
-// further part of the same entry, or the end of the walk. The slot that ends
-// an entry carries minizip's verdict on it.
-struct Slot {
-    enum Kind { Entry, More, Finish } kind = Finish;
-    bool last = true;             // the entry's bytes end here
-    int status = kEntryOk;        // the entry's verdict, on the last slot; the walk's on Finish
-    bool readable = true;         // Entry: the directory data could be read
-    unz_file_info64 info = {};
-    char name[kEntryNameBytes] = {};
-    DWORD bytes = 0;
-    char* data = nullptr;
-};
-
-// A ring of slots for one inflating and one writing thread. Each side
-// waits on an event only when it cannot go on; the counter of filled slots
-// is all they share otherwise. Wine makes every wait and every signal a
-// round trip to its server, so the inflating side, once the ring is full,
-// sleeps until half of it is free again instead of waking for every slot.
-class Ring {
+// An entry's data, inflated a chunk at a time; closed on every path.
+class EntryData {
 public:
-    Ring()
-        : m_room(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-          m_filledEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-          m_memory(new (std::nothrow) char[static_cast<size_t>(kSlots) * kSlotBytes]) {
-        if (!m_memory) return;
-        for (LONG i = 0; i < kSlots; ++i) m_slots[i].data = m_memory.get() + static_cast<size_t>(i) * kSlotBytes;
-    }
-    bool Ready() const { return m_room && m_filledEvent && m_memory; }
-
-    // Inflating side.
-    Slot& Claim() {
-        while (Filled() == kSlots) {
-            InterlockedExchange(&m_inflaterWaits, 1);
-            if (Filled() > kSlots / 2) WaitForSingleObject(m_room.Get(), INFINITE);
-            InterlockedExchange(&m_inflaterWaits, 0);
-        }
-        return m_slots[m_produced % kSlots];
-    }
-    void Publish() {
-        ++m_produced;
-        InterlockedIncrement(&m_filled);
-        if (InterlockedCompareExchange(&m_writerWaits, 0, 1) == 1) SetEvent(m_filledEvent.Get());
-    }
-    bool Stopped() const { return InterlockedCompareExchange(&m_stop, 0, 0) != 0; }
-
-    // Writing side.
-    Slot& Take() {
-        while (Filled() == 0) {
-            InterlockedExchange(&m_writerWaits, 1);
-            if (Filled() == 0) WaitForSingleObject(m_filledEvent.Get(), INFINITE);
-            InterlockedExchange(&m_writerWaits, 0);
-        }
-        return m_slots[m_consumed % kSlots];
-    }
-    void Release() {
-        ++m_consumed;
-        if (InterlockedDecrement(&m_filled) <= kSlots / 2 &&
-            InterlockedCompareExchange(&m_inflaterWaits, 0, 1) == 1) {
-            SetEvent(m_room.Get());
+    EntryData(unzFile archive, ZPOS64_T announced) : m_archive(archive), m_announced(announced) {
+        m_open = unzOpenCurrentFilePassword(archive, nullptr) == UNZ_OK;
+        if (!m_open) {
+            unzCloseCurrentFile(archive);
+            m_status = kEntryFailed;
         }
     }
-    // Tells the inflating side to stop and takes what it still sends, up to
-    // its end of the walk.
-    void StopAndDrain(Slot* current) {
-        InterlockedExchange(&m_stop, 1);
-        for (Slot* slot = current; slot->kind != Slot::Finish;) {
-            Release();
-            slot = &Take();
-        }
+    ~EntryData() {
+        if (m_open) unzCloseCurrentFile(m_archive);
     }
+    EntryData(const EntryData&) = delete;
+    EntryData& operator=(const EntryData&) = delete;
 
-private:
-    LONG Filled() const { return InterlockedCompareExchange(&m_filled, 0, 0); }
-
-    KernelHandle m_room;
-    KernelHandle m_filledEvent;
-    std::unique_ptr<char[]> m_memory;
-    Slot m_slots[kSlots];
-    unsigned m_produced = 0;   // touched by the inflating thread only
-    unsigned m_consumed = 0;   // touched by the writing thread only
-    mutable volatile LONG m_filled = 0;
-    mutable volatile LONG m_inflaterWaits = 0;
-    mutable volatile LONG m_writerWaits = 0;
-    mutable volatile LONG m_stop = 0;
-};
-
-bool IsFolderName(const char* name) {
-    const size_t length = strlen(name);
-    return length != 0 && (name[length - 1] == '/' || name[length - 1] == '\\');
-}
-
-struct InflateJob {
-    Ring* ring;
-    unzFile archive;
-    ZPOS64_T entries;
-    bool keepIconLibrary;
-};
-
-// Inflates one entry into as many slots as it needs; false when the walk
-// must end (the stop asked for, or the archive cannot be read on).
-bool InflateEntry(const InflateJob& job) {
-    Slot* slot = &job.ring->Claim();
-    slot->kind = Slot::Entry;
-    slot->bytes = 0;
-    slot->last = true;
-    slot->status = kEntryOk;
-    slot->name[0] = '\0';
-    slot->readable = unzGetCurrentFileInfo64(job.archive, &slot->info, slot->name, kEntryNameBytes - 1,
-                                             nullptr, 0, nullptr, 0) == UNZ_OK;
-    if (!slot->readable) {
-        job.ring->Publish();
-        return false;
-    }
-    // Only a file's bytes are wanted: not a folder's, not the icon library
-    // kept on purpose, not those of a name the writing side refuses anyway.
-    const bool wanted = slot->info.size_filename < kEntryNameBytes && !IsFolderName(slot->name) &&
-                        !(job.keepIconLibrary && NameHasIconLibrary(slot->name));
-    if (!wanted) {
-        job.ring->Publish();
-        return true;
-    }
-    if (unzOpenCurrentFilePassword(job.archive, nullptr) != UNZ_OK) {
-        unzCloseCurrentFile(job.archive);
-        slot->status = kEntryFailed;
-        job.ring->Publish();
-        return false;
-    }
-    const ZPOS64_T announced = slot->info.uncompressed_size;
-    ZPOS64_T inflated = 0;
-    int status = kEntryOk;
-    for (;;) {
+    // The next chunk's bytes in buffer (fewer than a chunk only at the end).
+    DWORD Next(char* buffer) {
+        if (!m_open) return 0;
+        DWORD bytes = 0;
         int read = 0;
-        while (slot->bytes < kSlotBytes) {
-            read = unzReadCurrentFile(job.archive, slot->data + slot->bytes, kSlotBytes - slot->bytes);
+        while (bytes < kChunkBytes) {
+            read = unzReadCurrentFile(m_archive, buffer + bytes, kChunkBytes - bytes);
             if (read <= 0) break;
-            slot->bytes += static_cast<DWORD>(read);
+            bytes += static_cast<DWORD>(read);
         }
-        inflated += slot->bytes;
-        if (read < 0) status = read;
-        const bool ended = read <= 0;
-        if (ended) {
+        m_inflated += bytes;
+        if (read < 0) m_status = read;
+        if (read <= 0) {
+            m_open = false;
             // minizip checks the checksum only when the whole announced size
             // was inflated; data that ends early would otherwise pass.
-            if (status == kEntryOk && inflated != announced) status = kEntryFailed;
-            const int closed = unzCloseCurrentFile(job.archive);
-            if (status == kEntryOk && closed != UNZ_OK) status = closed;
-            slot->last = true;
-            slot->status = status;
-            job.ring->Publish();
-            return status == kEntryOk;
+            if (m_status == kEntryOk && m_inflated != m_announced) m_status = kEntryFailed;
+            const int closed = unzCloseCurrentFile(m_archive);
+            if (m_status == kEntryOk && closed != UNZ_OK) m_status = closed;
         }
-        slot->last = false;
-        job.ring->Publish();
-        if (job.ring->Stopped()) {
-            unzCloseCurrentFile(job.archive);
-            return false;
-        }
-        slot = &job.ring->Claim();
-        slot->kind = Slot::More;
-        slot->bytes = 0;
+        return bytes;
     }
-}
+    bool Ended() const { return !m_open; }
+    // minizip's verdict once ended: kEntryOk, or why the data is not the entry's.
+    int Status() const { return m_status; }
+
+private:
+    unzFile m_archive;
+    ZPOS64_T m_announced;
+    ZPOS64_T m_inflated = 0;
+    int m_status = kEntryOk;
+    bool m_open = false;
+};
 
 // minizip walks as many entries as the end record counts. A damaged count
 // must not hide files: after the last counted entry, another central header
@@ -402,30 +294,6 @@ bool CentralDirectoryGoesOn(unzFile archive) {
     return unzSetOffset64(archive, next) == UNZ_OK;
 }
 
-DWORD WINAPI InflateAll(void* parameter) {
-    const InflateJob& job = *static_cast<InflateJob*>(parameter);
-    int walk = kEntryOk;
-    for (ZPOS64_T index = 0; index < job.entries; ++index) {
-        if (job.ring->Stopped() || !InflateEntry(job)) {
-            walk = kExtractIncomplete;
-            break;
-        }
-        if (index + 1 < job.entries && unzGoToNextFile(job.archive) != UNZ_OK) {
-            walk = kExtractIncomplete;
-            break;
-        }
-    }
-    if (walk == kEntryOk && CentralDirectoryGoesOn(job.archive)) walk = kExtractIncomplete;
-    Slot& finish = job.ring->Claim();
-    finish.kind = Slot::Finish;
-    finish.status = walk;
-    job.ring->Publish();
-    return 0;
-}
-
-// Done: written, a folder, or the icon library kept on purpose. Missing: the
-// file could not be written; the walk goes on. Broken: the archive or the
-// target cannot be trusted any further; the walk ends.
 enum class Outcome { Done, Missing, Broken };
 
 // The entry's full path: base ends in a backslash.
@@ -439,25 +307,6 @@ std::wstring FullPath(const std::wstring& base, const wchar_t* name) {
 
 std::wstring FolderPart(const std::wstring& path) {
     return path.substr(0, path.rfind(L'\\') + 1);
-}
-
-// Every level of folder below base, made when missing. With a transaction
-// the levels made are noted, and an existing level that is a link somewhere
-// else stops the installation.
-bool EnsureFolder(Transaction* transaction, const std::wstring& base, const std::wstring& folder,
-                  std::wstring& lastEnsured) {
-    if (folder.size() <= base.size() || _wcsicmp(folder.c_str(), lastEnsured.c_str()) == 0) return true;
-    bool made = true;
-    if (transaction) {
-        made = transaction->CreateFolder(folder);
-    } else {
-        for (size_t cut = folder.find(L'\\', base.size()); cut != std::wstring::npos;
-             cut = folder.find(L'\\', cut + 1)) {
-            CreateDirectoryW(folder.substr(0, cut).c_str(), nullptr);
-        }
-    }
-    if (made) lastEnsured = folder;
-    return made;
 }
 
 // Where an entry's bytes go. On an update over a file of the same size the
@@ -484,10 +333,10 @@ public:
         m_comparing = false;
         LARGE_INTEGER start = {};
         if (!SetFilePointerEx(m_earlier.Get(), start, nullptr, FILE_BEGIN)) return false;
-        std::unique_ptr<char[]> buffer(new (std::nothrow) char[kSlotBytes]);
+        std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkBytes]);
         if (!buffer) return false;
         for (ZPOS64_T left = m_matched; left != 0;) {
-            const DWORD part = left < kSlotBytes ? static_cast<DWORD>(left) : kSlotBytes;
+            const DWORD part = left < kChunkBytes ? static_cast<DWORD>(left) : kChunkBytes;
             DWORD got = 0;
             if (!ReadFile(m_earlier.Get(), buffer.get(), part, &got, nullptr) || got != part) {
                 if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_HANDLE_EOF);
@@ -501,7 +350,7 @@ public:
     }
     // Compares a part with the earlier file; false at the first difference.
     bool Matches(const char* data, DWORD bytes) {
-        if (!m_held) m_held.reset(new (std::nothrow) char[kSlotBytes]);
+        if (!m_held) m_held.reset(new (std::nothrow) char[kChunkBytes]);
         DWORD got = 0;
         const bool same = m_held && ReadFile(m_earlier.Get(), m_held.get(), bytes, &got, nullptr) &&
                           got == bytes && memcmp(data, m_held.get(), bytes) == 0;
@@ -529,44 +378,110 @@ private:
     bool m_comparing = false;
 };
 
-class Writer {
+// What the workers share: the next entry to take, the walk's verdict, and
+// the transaction, which notes one worker's change at a time.
+class SharedWalk {
 public:
-    Writer(Ring& ring, bool keepIconLibrary, Transaction* transaction, const std::wstring& base)
-        : m_ring(ring), m_keepIconLibrary(keepIconLibrary), m_transaction(transaction), m_base(base) {}
+    SharedWalk(Transaction* transaction, const std::wstring& base, bool keepIconLibrary, LONG entries)
+        : m_transaction(transaction), m_base(base), m_keepIconLibrary(keepIconLibrary), m_entries(entries) {}
+    SharedWalk(const SharedWalk&) = delete;
+    SharedWalk& operator=(const SharedWalk&) = delete;
 
-    // Writes the entry that starts in this slot and takes the rest of its
-    // slots, unless the walk ends here (Broken: the caller drains).
-    Outcome Entry(Slot*& slot) {
-        Outcome outcome = Write(slot);
-        if (outcome != Outcome::Broken) Skip(slot);
-        return outcome;
+    const std::wstring& Base() const { return m_base; }
+    bool KeepIconLibrary() const { return m_keepIconLibrary; }
+    LONG Entries() const { return m_entries; }
+
+    // The number of the next entry to write; false when none is left or the walk has ended.
+    bool Take(LONG& index) {
+        if (Read(m_stop)) return false;
+        const LONG taken = InterlockedIncrement(&m_next) - 1;
+        if (taken >= m_entries) return false;
+        index = taken;
+        return true;
+    }
+    void Count(Outcome outcome) {
+        if (outcome != Outcome::Done) InterlockedExchange(&m_incomplete, 1);
+        if (outcome == Outcome::Broken) {
+            InterlockedExchange(&m_stop, 1);
+            return;
+        }
+        InterlockedIncrement(&m_done);
+    }
+    LONG Done() const { return Read(m_done); }
+    // Every entry taken and written, nothing stopped the walk.
+    bool Whole() const { return !Read(m_incomplete) && Read(m_next) >= m_entries; }
+
+    // Every level of folder below the target, made when missing. With a
+    // transaction the levels made are noted, and an existing level that is
+    // a link somewhere else stops the installation.
+    bool EnsureFolder(const std::wstring& folder, std::wstring& lastEnsured) {
+        if (folder.size() <= m_base.size() || _wcsicmp(folder.c_str(), lastEnsured.c_str()) == 0) return true;
+        bool made = true;
+        if (m_transaction) {
+            CriticalSection::Held held(m_lock);
+            made = m_transaction->CreateFolder(folder);
+        } else {
+            for (size_t cut = folder.find(L'\\', m_base.size()); cut != std::wstring::npos;
+                 cut = folder.find(L'\\', cut + 1)) {
+                CreateDirectoryW(folder.substr(0, cut).c_str(), nullptr);
+            }
+        }
+        if (made) lastEnsured = folder;
+        return made;
+    }
+    // Where the entry's data goes: under a temporary name, taking the file's
+    // name only when whole, the earlier file waiting aside until the commit.
+    // Empty for a link or folder in the file's place.
+    std::wstring BeginFile(const std::wstring& path) {
+        if (!m_transaction) return path;
+        CriticalSection::Held held(m_lock);
+        return m_transaction->BeginFile(path);
+    }
+    bool PlaceFile(const std::wstring& path) {
+        if (!m_transaction) return true;
+        CriticalSection::Held held(m_lock);
+        return m_transaction->PlaceFile(path);
+    }
+    void NoteFailure(const std::wstring& path, DWORD error) {
+        if (!m_transaction) return;
+        CriticalSection::Held held(m_lock);
+        m_transaction->NoteFailure(path, error);
     }
 
 private:
-    void Note(const std::wstring& path, DWORD error) {
-        if (m_transaction) m_transaction->NoteFailure(path, error);
+    static LONG Read(volatile const LONG& value) {
+        return InterlockedCompareExchange(const_cast<volatile LONG*>(&value), 0, 0);
     }
-    // Takes the next slot of the entry.
-    void Next(Slot*& slot) {
-        m_ring.Release();
-        slot = &m_ring.Take();
-    }
-    // Takes what is left of the entry.
-    void Skip(Slot*& slot) {
-        while (!slot->last) Next(slot);
-    }
-    static DWORD ArchiveError(int status) { return status == UNZ_CRCERROR ? ERROR_CRC : ERROR_FILE_CORRUPT; }
 
-    Outcome Write(Slot*& slot) {
-        if (!slot->readable) return Outcome::Broken;
-        const unz_file_info64& info = slot->info;
-        const char* name = slot->name;
-        if (m_keepIconLibrary && NameHasIconLibrary(name)) return Outcome::Done;
+    Transaction* const m_transaction;
+    const std::wstring& m_base;
+    const bool m_keepIconLibrary;
+    const LONG m_entries;
+    CriticalSection m_lock;
+    volatile LONG m_next = 0;
+    volatile LONG m_done = 0;
+    volatile LONG m_stop = 0;
+    volatile LONG m_incomplete = 0;
+};
+
+// Writes the entries a worker takes, one at a time.
+class EntryWriter {
+public:
+    EntryWriter(SharedWalk& walk, char* buffer) : m_walk(walk), m_buffer(buffer) {}
+
+    // The archive's current entry.
+    Outcome Write(unzFile archive) {
+        unz_file_info64 info;
+        char name[kEntryNameBytes] = {};
+        if (unzGetCurrentFileInfo64(archive, &info, name, kEntryNameBytes - 1, nullptr, 0, nullptr, 0) != UNZ_OK) {
+            return Outcome::Broken;
+        }
+        if (m_walk.KeepIconLibrary() && NameHasIconLibrary(name)) return Outcome::Done;
 
         wchar_t wideName[kEntryWideChars];
         const bool nameFits = info.size_filename < kEntryNameBytes && ToWide(name, wideName);
         if (nameFits && !IsContainedName(wideName)) {
-            Note(FullPath(m_base, wideName), ERROR_FILE_CORRUPT);
+            m_walk.NoteFailure(FullPath(m_walk.Base(), wideName), ERROR_FILE_CORRUPT);
             return Outcome::Broken;
         }
         // A NUL inside the stored name would make this entry land on another
@@ -574,63 +489,108 @@ private:
         if (nameFits && strlen(name) != info.size_filename) return Outcome::Broken;
         if (!nameFits) return Outcome::Missing;
 
-        const std::wstring fullPath = FullPath(m_base, wideName);
+        const std::wstring fullPath = FullPath(m_walk.Base(), wideName);
         if (fullPath.back() == L'\\') {
             // A folder carries no data; one that does is a file whose name was damaged.
             if (info.uncompressed_size != 0) return Outcome::Broken;
-            return EnsureFolder(m_transaction, m_base, fullPath, m_lastFolder) ? Outcome::Done : Outcome::Broken;
+            return m_walk.EnsureFolder(fullPath, m_lastFolder) ? Outcome::Done : Outcome::Broken;
         }
-        // Its folder entry may come later or not at all.
-        if (!EnsureFolder(m_transaction, m_base, FolderPart(fullPath), m_lastFolder)) return Outcome::Broken;
-        if (slot->last && slot->status != kEntryOk && slot->bytes == 0) {
-            Note(fullPath, ArchiveError(slot->status));
+        // Its folder entry may come later, or not at all.
+        if (!m_walk.EnsureFolder(FolderPart(fullPath), m_lastFolder)) return Outcome::Broken;
+        // Data that cannot even be started leaves no file behind.
+        EntryData data(archive, info.uncompressed_size);
+        DWORD bytes = data.Next(m_buffer);
+        if (data.Ended() && data.Status() != kEntryOk && bytes == 0) {
+            m_walk.NoteFailure(fullPath, ArchiveError(data.Status()));
             return Outcome::Broken;
         }
-        const uint32_t dosDate = static_cast<uint32_t>(info.dosDate);
-        // The data goes under a temporary name and takes the file's name only
-        // when whole; the earlier file waits aside until the commit.
-        const std::wstring writeTo = m_transaction ? m_transaction->BeginFile(fullPath) : fullPath;
-        if (writeTo.empty()) return Outcome::Broken;   // a link or folder in the file's place
+        const std::wstring writeTo = m_walk.BeginFile(fullPath);
+        if (writeTo.empty()) return Outcome::Broken;
         EntrySink sink = writeTo != fullPath ? EntrySink(fullPath, info.uncompressed_size) : EntrySink();
         if (!sink.Comparing() && !sink.StartWriting(writeTo)) {
             // Read-only, or a folder of that name: the walk goes on so that
             // every other file is in place.
-            Note(fullPath, GetLastError());
+            m_walk.NoteFailure(fullPath, GetLastError());
             return Outcome::Missing;
         }
         for (;;) {
-            if (sink.Comparing() && !sink.Matches(slot->data, slot->bytes) && !sink.StartWriting(writeTo)) {
-                Note(fullPath, GetLastError());
+            if (sink.Comparing() && !sink.Matches(m_buffer, bytes) && !sink.StartWriting(writeTo)) {
+                m_walk.NoteFailure(fullPath, GetLastError());
                 return Outcome::Missing;
             }
-            if (!sink.Comparing() && !sink.Write(slot->data, slot->bytes)) {
-                Note(fullPath, GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
+            if (!sink.Comparing() && !sink.Write(m_buffer, bytes)) {
+                m_walk.NoteFailure(fullPath, GetLastError() ? GetLastError() : ERROR_WRITE_FAULT);
                 return Outcome::Broken;
             }
-            if (slot->last) break;
-            Next(slot);
+            if (data.Ended()) break;
+            bytes = data.Next(m_buffer);
         }
-        if (slot->status != kEntryOk) {
-            Note(fullPath, ArchiveError(slot->status));
+        if (data.Status() != kEntryOk) {
+            m_walk.NoteFailure(fullPath, ArchiveError(data.Status()));
             return Outcome::Broken;
         }
         // An update over the same file: nothing written, nothing to undo.
         const bool same = sink.Comparing();
-        if (!sink.Finish(dosDate)) {
-            Note(fullPath, GetLastError());
+        if (!sink.Finish(static_cast<uint32_t>(info.dosDate))) {
+            m_walk.NoteFailure(fullPath, GetLastError());
             return Outcome::Broken;
         }
         if (same) return Outcome::Done;
-        if (m_transaction && !m_transaction->PlaceFile(fullPath)) return Outcome::Missing;
-        return Outcome::Done;
+        return m_walk.PlaceFile(fullPath) ? Outcome::Done : Outcome::Missing;
     }
 
-    Ring& m_ring;
-    const bool m_keepIconLibrary;
-    Transaction* const m_transaction;
-    const std::wstring& m_base;
+private:
+    static DWORD ArchiveError(int status) { return status == UNZ_CRCERROR ? ERROR_CRC : ERROR_FILE_CORRUPT; }
+
+    SharedWalk& m_walk;
+    char* const m_buffer;
     std::wstring m_lastFolder;
 };
+
+// One worker's part: entries taken until none is left, through its own
+// reader. Returns the number of the entry the reader stands on.
+LONG Work(SharedWalk& walk, unzFile archive, const ExtractionProgress* progress) {
+    LONG position = 0;
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkBytes]);
+    // A worker that cannot start takes nothing: the others take its share.
+    if (!archive || !buffer) return position;
+    EntryWriter writer(walk, buffer.get());
+    for (LONG index = 0; walk.Take(index);) {
+        for (; position < index; ++position) {
+            if (unzGoToNextFile(archive) != UNZ_OK) {
+                walk.Count(Outcome::Broken);
+                return position;
+            }
+        }
+        walk.Count(writer.Write(archive));
+        if (progress && progress->report) {
+            progress->report(progress->context, static_cast<unsigned>(walk.Done()),
+                             static_cast<unsigned>(walk.Entries()));
+        }
+    }
+    return position;
+}
+
+struct WorkerJob {
+    SharedWalk* walk;
+    const ArchiveSource* source;
+};
+
+DWORD WINAPI WorkOnThread(void* parameter) {
+    const WorkerJob& job = *static_cast<WorkerJob*>(parameter);
+    ZipReader reader(*job.source);
+    Work(*job.walk, reader.get(), nullptr);
+    return 0;
+}
+
+// One worker more than processors: while one waits for its file, another
+// has the core. At least two, so that even one core is never idle on a wait.
+unsigned WorkerCount() {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const unsigned count = system.dwNumberOfProcessors + 1;
+    return count < 2 ? 2 : (count > kMostWorkers ? kMostWorkers : count);
+}
 
 // The payload resource as mapped with the program; false when missing or empty.
 bool PayloadResource(int resourceId, const wchar_t* resourceType, const void*& data, DWORD& size) {
@@ -642,10 +602,11 @@ bool PayloadResource(int resourceId, const wchar_t* resourceType, const void*& d
     return data && size != 0;
 }
 
-int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, bool keepIconLibrary,
+int WalkArchive(const ArchiveSource& source, const wchar_t* targetFolder, bool keepIconLibrary,
                 Transaction* transaction, const ExtractionProgress* progress) {
     std::wstring base(targetFolder);
     if (!base.empty() && base.back() != L'\\') base += L'\\';
+    ZipReader archive(source);
     if (!archive.get()) return -1;
     const DWORD target = GetFileAttributesW(targetFolder);
     if (target == INVALID_FILE_ATTRIBUTES || !(target & FILE_ATTRIBUTE_DIRECTORY)) return -1;
@@ -653,41 +614,31 @@ int WalkArchive(ZipReader& archive, const wchar_t* targetFolder, bool keepIconLi
     unz_global_info64 global;
     if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return kExtractIncomplete;
     // No payload is empty: an archive without entries has lost its end record.
-    if (global.number_entry == 0) return kExtractIncomplete;
+    // Nor does one hold billions: such a count is damage.
+    if (global.number_entry == 0 || global.number_entry > 0x7fff0000) return kExtractIncomplete;
+    const LONG entries = static_cast<LONG>(global.number_entry);
 
-    Ring ring;
-    if (!ring.Ready()) return -1;
-    InflateJob job{&ring, archive.get(), global.number_entry, keepIconLibrary};
-    KernelHandle inflater(CreateThread(nullptr, 0, InflateAll, &job, 0, nullptr));
-    if (!inflater) {
-        if (transaction) transaction->NoteFailure(base, GetLastError());
-        return -1;
+    SharedWalk walk(transaction, base, keepIconLibrary, entries);
+    WorkerJob job{&walk, &source};
+    KernelHandle others[kMostWorkers - 1];
+    const unsigned workers = WorkerCount();
+    for (unsigned i = 0; i + 1 < workers && i + 1 < kMostWorkers; ++i) {
+        others[i].Reset(CreateThread(nullptr, 0, WorkOnThread, &job, 0, nullptr));
     }
-
-    // Whatever stops the walk early, or any file left unwritten, makes the
+    LONG position = Work(walk, archive.get(), progress);
+    for (KernelHandle& other : others) {
+        if (other) WaitForSingleObject(other.Get(), INFINITE);
+    }
+    // Whatever stopped the walk early, or any file left unwritten, makes the
     // result kExtractIncomplete: the installation must not be reported as done.
-    int result = 0;
-    Writer writer(ring, keepIconLibrary, transaction, base);
-    unsigned done = 0;
-    Slot* slot = &ring.Take();
-    while (slot->kind == Slot::Entry) {
-        const Outcome outcome = writer.Entry(slot);
-        if (outcome != Outcome::Done) result = kExtractIncomplete;
-        if (outcome == Outcome::Broken) break;
-        ++done;
-        if (progress && progress->report) {
-            progress->report(progress->context, done, static_cast<unsigned>(global.number_entry));
-        }
-        ring.Release();
-        slot = &ring.Take();
+    if (!walk.Whole()) return kExtractIncomplete;
+    if (progress && progress->report) {
+        progress->report(progress->context, static_cast<unsigned>(walk.Done()), static_cast<unsigned>(entries));
     }
-    if (slot->kind == Slot::Finish) {
-        if (slot->status != kEntryOk) result = kExtractIncomplete;
-    } else {
-        ring.StopAndDrain(slot);
+    for (; position + 1 < entries; ++position) {
+        if (unzGoToNextFile(archive.get()) != UNZ_OK) return kExtractIncomplete;
     }
-    WaitForSingleObject(inflater.Get(), INFINITE);
-    return result;
+    return CentralDirectoryGoesOn(archive.get()) ? kExtractIncomplete : 0;
 }
 
 }  // namespace
@@ -696,7 +647,7 @@ int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
     const void* data = nullptr;
     DWORD size = 0;
     if (!PayloadResource(resourceId, resourceType, data, size)) return -1;
-    ZipReader archive(data, size);
+    ZipReader archive(ArchiveSource{nullptr, data, size});
     if (!archive.get()) return -1;
     int longest = 0;
     for (int status = unzGoToFirstFile(archive.get()); status == UNZ_OK;
@@ -720,12 +671,10 @@ int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* t
     const void* data = nullptr;
     DWORD size = 0;
     if (!PayloadResource(resourceId, resourceType, data, size)) return -1;
-    ZipReader archive(data, size);
-    return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);
+    return WalkArchive(ArchiveSource{nullptr, data, size}, targetFolder, keepIconLibrary, transaction, progress);
 }
 
 int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, bool keepIconLibrary,
                    Transaction* transaction, const ExtractionProgress* progress) {
-    ZipReader archive(archivePath);
-    return WalkArchive(archive, targetFolder, keepIconLibrary, transaction, progress);
+    return WalkArchive(ArchiveSource{archivePath, nullptr, 0}, targetFolder, keepIconLibrary, transaction, progress);
 }

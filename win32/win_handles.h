@@ -115,6 +115,30 @@ private:
     HGDIOBJ m_old;
 };
 
+// A critical section for the life of its owner, and its holding for one scope.
+// The spin keeps a short wait off Wine's server, which a blocked entry asks.
+class CriticalSection {
+public:
+    CriticalSection() { InitializeCriticalSectionAndSpinCount(&m_section, 4000); }
+    ~CriticalSection() { DeleteCriticalSection(&m_section); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+
+    class Held {
+    public:
+        explicit Held(CriticalSection& section) : m_section(section.m_section) { EnterCriticalSection(&m_section); }
+        ~Held() { LeaveCriticalSection(&m_section); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
+    private:
+        CRITICAL_SECTION& m_section;
+    };
+
+private:
+    CRITICAL_SECTION m_section;
+};
+
 // GetProcAddress typed as Fn. The detour through void(*)() is the one cast
 // GCC accepts between unrelated function types without -Wcast-function-type.
 template <typename Fn>

@@ -116,7 +116,9 @@ TEST_F(Extraction, FileThatCannotBeOpenedIsSkippedTheRestWrittenAndTheResultInco
     EXPECT_EQ(ReadBytes(Target(L"Languages\\Deutsch.dll")), "deutsch");
 }
 
-// Entries after a broken one are not written; those before it stay.
+// A broken entry ends the walk incomplete; the entries before it stay. Those
+// after it may already be written by another worker: the install
+// transaction undoes them.
 TEST_F(Extraction, ChecksumMismatchEndsTheWalkIncomplete) {
     {
         ZipWriter zip(m_archive);
@@ -126,7 +128,6 @@ TEST_F(Extraction, ChecksumMismatchEndsTheWalkIncomplete) {
     }
     EXPECT_EQ(Extract(), kExtractIncomplete);
     EXPECT_EQ(ReadBytes(Target(L"before.txt")), "before");
-    EXPECT_FALSE(Exists(Target(L"after.txt")));
 }
 
 TEST_F(Extraction, TruncatedDataEndsTheWalkIncomplete) {
@@ -140,7 +141,6 @@ TEST_F(Extraction, TruncatedDataEndsTheWalkIncomplete) {
     }
     EXPECT_EQ(Extract(), kExtractIncomplete);
     EXPECT_EQ(ReadBytes(Target(L"before.txt")), "before");
-    EXPECT_FALSE(Exists(Target(L"after.txt")));
 
     {
         ZipWriter zip(m_archive);
@@ -148,7 +148,6 @@ TEST_F(Extraction, TruncatedDataEndsTheWalkIncomplete) {
         zip.AddFile("after.txt", "after");
     }
     EXPECT_EQ(Extract(), kExtractIncomplete);
-    EXPECT_FALSE(Exists(Target(L"after.txt")));
 }
 
 TEST_F(Extraction, ArchiveCutShortCannotBeOpened) {
@@ -190,7 +189,6 @@ TEST_F(Extraction, EntryWhoseDataCannotBeOpenedEndsTheWalkIncomplete) {
     EXPECT_EQ(Extract(), kExtractIncomplete);
     EXPECT_EQ(ReadBytes(Target(L"before.txt")), "before");
     EXPECT_FALSE(Exists(Target(L"strange.bin")));
-    EXPECT_FALSE(Exists(Target(L"after.txt")));
 }
 
 TEST_F(Extraction, NamesThatLeaveTheTargetAreNeverWritten) {
@@ -219,11 +217,9 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreNeverWritten) {
             zip.AddFile(name, "escaped");
             zip.AddFile("after.txt", "after");
         }
-        DeleteFileW(Target(L"after.txt").c_str());
         EXPECT_EQ(Extract(), kExtractIncomplete);
         EXPECT_EQ(ReadBytes(Target(L"before.txt")), "before");
-        EXPECT_FALSE(Exists(Target(L"after.txt")));
-        EXPECT_FALSE(Exists(m_work / wideOutside));
+            EXPECT_FALSE(Exists(m_work / wideOutside));
         EXPECT_FALSE(Exists(Target(wideOutside)));
         EXPECT_FALSE(Exists(L"C:\\" + wideOutside));
         EXPECT_FALSE(Exists(Target(L"file.txt")));
