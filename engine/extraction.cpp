@@ -29,9 +29,17 @@ constexpr int kEntryWideChars = 324;   // 323 characters and the terminator
 constexpr int kEntryOk = 0;
 constexpr int kEntryFailed = -1;
 
+// Reads a file through Windows' file functions in blocks read ahead. Named
+// only by ExtractArchive: the setup, which unpacks its resource, links none of it.
+void FileFunctions(zlib_filefunc64_def* functions, zlib_filefunc64_def* windows) {
+    fill_win32_filefunc64W(windows);
+    FillReadAheadFileFunctions(functions, windows);
+}
+
 // Where the archive is: a file, or memory (the resource, mapped with the program).
 struct ArchiveSource {
     const wchar_t* path = nullptr;
+    void (*fileFunctions)(zlib_filefunc64_def* functions, zlib_filefunc64_def* windows) = nullptr;
     const void* data = nullptr;
     size_t size = 0;
 };
@@ -43,9 +51,7 @@ public:
         : m_memory{static_cast<const unsigned char*>(source.data), source.size, 0} {
         zlib_filefunc64_def functions = {};
         if (source.path) {
-            // Read through Windows' file functions in blocks read ahead.
-            fill_win32_filefunc64W(&m_windowsFunctions);
-            FillReadAheadFileFunctions(&functions, &m_windowsFunctions);
+            source.fileFunctions(&functions, &m_windowsFunctions);
             m_handle = unzOpen2_64(source.path, &functions);
             return;
         }
@@ -647,7 +653,7 @@ int LongestPayloadEntry(int resourceId, const wchar_t* resourceType) {
     const void* data = nullptr;
     DWORD size = 0;
     if (!PayloadResource(resourceId, resourceType, data, size)) return -1;
-    ZipReader archive(ArchiveSource{nullptr, data, size});
+    ZipReader archive(ArchiveSource{nullptr, nullptr, data, size});
     if (!archive.get()) return -1;
     int longest = 0;
     for (int status = unzGoToFirstFile(archive.get()); status == UNZ_OK;
@@ -671,10 +677,10 @@ int ExtractPayload(int resourceId, const wchar_t* resourceType, const wchar_t* t
     const void* data = nullptr;
     DWORD size = 0;
     if (!PayloadResource(resourceId, resourceType, data, size)) return -1;
-    return WalkArchive(ArchiveSource{nullptr, data, size}, targetFolder, keepIconLibrary, transaction, progress);
+    return WalkArchive(ArchiveSource{nullptr, nullptr, data, size}, targetFolder, keepIconLibrary, transaction, progress);
 }
 
 int ExtractArchive(const wchar_t* archivePath, const wchar_t* targetFolder, bool keepIconLibrary,
                    Transaction* transaction, const ExtractionProgress* progress) {
-    return WalkArchive(ArchiveSource{archivePath, nullptr, 0}, targetFolder, keepIconLibrary, transaction, progress);
+    return WalkArchive(ArchiveSource{archivePath, FileFunctions, nullptr, 0}, targetFolder, keepIconLibrary, transaction, progress);
 }
