@@ -42,13 +42,13 @@ std::wstring TypeNameOf(const wchar_t* classGroup) {
     return std::wstring(kProductWord) + L" " + group + L" File";
 }
 
-void AssociateExtension(InstallScope scope, const wchar_t* extension, const wchar_t* classGroup,
-                        const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
-                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice, Transaction* tx) {
+void AssociateExtension(const BindingRules& rules, const wchar_t* extension, const wchar_t* classGroup,
+                        const wchar_t* defaultIcon, bool selected, Transaction* tx) {
+    const InstallScope scope = rules.scope;
     const std::wstring className = ClassNameOf(classGroup);
     const std::wstring extensionKey = std::wstring(L"SOFTWARE\\Classes\\.") + extension;
 
-    if (isXp) {
+    if (rules.isXp) {
         // XP's Explorer reads the per-user choice from FileExts\.E "ProgID".
         const std::wstring fileExts = FileExtsKeyOf(extension);
         SetDefaultValue(HKEY_CURRENT_USER, fileExts.c_str(), L"", tx);
@@ -56,7 +56,7 @@ void AssociateExtension(InstallScope scope, const wchar_t* extension, const wcha
         if (key.Open(HKEY_CURRENT_USER, fileExts.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS) {
             SetStringValue(key.Get(), L"ProgID", className.c_str(), tx);
         }
-        if (associationsAllUsers) {
+        if (rules.associationsAllUsers) {
             SetDefaultValue(ScopeRoot(scope), extensionKey.c_str(), className.c_str(), tx);
         }
     } else if (selected || IsAlwaysBoundExtension(extension)) {
@@ -66,15 +66,15 @@ void AssociateExtension(InstallScope scope, const wchar_t* extension, const wcha
     const std::wstring classKey = ClassKeyOf(classGroup);
     SetDefaultValue(ScopeRoot(scope), classKey.c_str(), TypeNameOf(classGroup).c_str(), tx);
     SetDefaultValue(ScopeRoot(scope), (classKey + L"\\shell\\open\\command").c_str(),
-                    openCommand, tx);
+                    rules.openCommand, tx);
     SetDefaultValue(ScopeRoot(scope), (classKey + L"\\DefaultIcon").c_str(), defaultIcon, tx);
 
-    if (!isNt6) return;
+    if (!rules.isNt6) return;
     WriteCapabilityEntry(scope, extension, classGroup, tx);
     // Windows 8 and later want a hash beside "Progid" and reset a choice
     // without one, losing the user's: there the class keys and capabilities
     // must do. Vista and 7 honour a fresh key holding just "Progid".
-    if (!selected || !userChoice) return;
+    if (!selected || !rules.userChoice) return;
 
     const std::wstring choiceKey = FileExtsKeyOf(extension) + L"\\UserChoice";
     DeleteKeyRecorded(HKEY_CURRENT_USER, choiceKey.c_str(), tx);

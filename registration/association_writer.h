@@ -8,13 +8,24 @@ class Transaction;
 
 #include "install_scope.h"
 
+// How this run binds extensions: the same for every one of them.
+struct BindingRules {
+    InstallScope scope = InstallScope::Machine;
+    const wchar_t* openCommand = L"";
+    bool isXp = false;
+    bool isNt6 = false;
+    // XP: the extension keys of all users too, not only the current user's choice.
+    bool associationsAllUsers = false;
+    // The system honours a UserChoice without its hash (Vista and 7).
+    bool userChoice = false;
+};
+
 // Writes the per-user Explorer choice, the machine-wide extension key, the
 // class key "Pixolum.<classGroup>" with type name, open command and icon, the
-// capability entry and the UserChoice, each where the flags call for it.
-// userChoice: the system honours a UserChoice without its hash (Vista and 7).
-void AssociateExtension(InstallScope scope, const wchar_t* extension, const wchar_t* classGroup,
-                        const wchar_t* openCommand, const wchar_t* defaultIcon, bool isXp,
-                        bool isNt6, bool associationsAllUsers, bool selected, bool userChoice, Transaction* tx = nullptr);
+// capability entry and the UserChoice, each where the rules and the user's
+// selection call for it.
+void AssociateExtension(const BindingRules& rules, const wchar_t* extension, const wchar_t* classGroup,
+                        const wchar_t* defaultIcon, bool selected, Transaction* tx = nullptr);
 
 // ".<extension>" = "Pixolum.<classGroup>" in the capabilities' file
 // associations; nothing when that key does not exist.

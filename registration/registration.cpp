@@ -131,20 +131,17 @@ void WriteCapabilities(InstallScope scope, const std::wstring& viewer, Transacti
     }
 }
 
-void AssociateCatalogue(InstallScope scope, const AssociationSelection& selection, const std::wstring& viewer,
-                        const std::wstring& openCommand, bool isXp, bool isNt6, bool allUsers, Transaction* tx) {
-    const bool userChoice = isNt6 && GetWindowsVersionCode() < 8;
+void AssociateCatalogue(const BindingRules& rules, const AssociationSelection& selection, const std::wstring& viewer,
+                        Transaction* tx) {
     for (int row = 0; row < kFormatCount; ++row) {
         const bool selected = selection.slots[row] != 0;
-        if (!isNt6 && !selected) continue;
+        if (!rules.isNt6 && !selected) continue;
         const FormatRow& format = FormatCatalogue[row];
         wchar_t icon[kPathChars];
         if (!FormatDefaultIcon(format, viewer.c_str(), icon, kPathChars)) continue;
         for (int i = 0; i < format.ExtensionCount(); ++i) {
-            AssociateExtension(scope, WideExtension(format.extensions[i].extension).c_str(),
-                               WideExtension(format.extensions[i].classGroup).c_str(),
-                               openCommand.c_str(), icon, isXp, isNt6, allUsers, selected,
-                               userChoice, tx);
+            AssociateExtension(rules, WideExtension(format.extensions[i].extension).c_str(),
+                               WideExtension(format.extensions[i].classGroup).c_str(), icon, selected, tx);
         }
     }
 }
@@ -192,7 +189,14 @@ bool RegisterApplication(const InstallOptions& options, const wchar_t* targetFol
     if (associationsConfirmed || isNt6) {
         AssociationSelection effective;
         if (associationsConfirmed) effective = options.associations;
-        AssociateCatalogue(options.scope, effective, viewer, openCommand, isXp, isNt6, options.associationsAllUsers, tx);
+        BindingRules rules;
+        rules.scope = options.scope;
+        rules.openCommand = openCommand.c_str();
+        rules.isXp = isXp;
+        rules.isNt6 = isNt6;
+        rules.associationsAllUsers = options.associationsAllUsers;
+        rules.userChoice = isNt6 && GetWindowsVersionCode() < 8;
+        AssociateCatalogue(rules, effective, viewer, tx);
         if (options.associationsRequested && associationsConfirmed) {
             if (GetWindowsVersionCode() == 10) SuppressStoreAppSuggestions(tx);
             SystemParametersInfoW(SPI_SETICONS, 0, nullptr, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);

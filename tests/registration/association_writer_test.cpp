@@ -58,8 +58,13 @@ protected:
     static void Associate(const wchar_t* extension, const wchar_t* group, bool isXp, bool isNt6,
                           bool allUsers, bool selected, const std::wstring& icon = kIcon,
                           bool userChoice = true) {
-        AssociateExtension(InstallScope::Machine, extension, group, kOpen.c_str(), icon.c_str(), isXp, isNt6, allUsers,
-                           selected, userChoice);
+        BindingRules rules;
+        rules.openCommand = kOpen.c_str();
+        rules.isXp = isXp;
+        rules.isNt6 = isNt6;
+        rules.associationsAllUsers = allUsers;
+        rules.userChoice = userChoice;
+        AssociateExtension(rules, extension, group, icon.c_str(), selected);
     }
 
     static void ExpectClassKey(const std::wstring& group, const std::wstring& typeName,
