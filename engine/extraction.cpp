@@ -624,6 +624,7 @@ int WalkArchive(const ArchiveSource& source, const wchar_t* targetFolder, bool k
     if (global.number_entry == 0 || global.number_entry > 0x7fff0000) return kExtractIncomplete;
     const LONG entries = static_cast<LONG>(global.number_entry);
 
+    const size_t firstNoted = transaction ? transaction->Entries().size() : 0;
     SharedWalk walk(transaction, base, keepIconLibrary, entries);
     WorkerJob job{&walk, &source};
     KernelHandle others[kMostWorkers - 1];
@@ -635,6 +636,7 @@ int WalkArchive(const ArchiveSource& source, const wchar_t* targetFolder, bool k
     for (KernelHandle& other : others) {
         if (other) WaitForSingleObject(other.Get(), INFINITE);
     }
+    if (transaction) transaction->SortEntriesFrom(firstNoted);
     // Whatever stopped the walk early, or any file left unwritten, makes the
     // result kExtractIncomplete: the installation must not be reported as done.
     if (!walk.Whole()) return kExtractIncomplete;

@@ -682,6 +682,12 @@ bool Transaction::CreateFolder(const std::wstring& folder) {
     return true;
 }
 
+void Transaction::SortEntriesFrom(size_t first) {
+    if (first >= m_entries.size()) return;
+    std::stable_sort(m_entries.begin() + static_cast<std::ptrdiff_t>(first), m_entries.end(),
+                     [](const RecordEntry& a, const RecordEntry& b) { return _wcsicmp(a.key.c_str(), b.key.c_str()) < 0; });
+}
+
 bool Transaction::InNewTree(const std::wstring& path) const {
     return !m_newTree.empty() && path.size() > m_newTree.size() &&
            _wcsnicmp(path.c_str(), m_newTree.c_str(), m_newTree.size()) == 0;

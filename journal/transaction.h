@@ -135,6 +135,10 @@ public:
     std::vector<std::wstring> Rollback();
 
     const std::vector<RecordEntry>& Entries() const { return m_entries; }
+    // The entries noted from index first on, by several writers at once, in
+    // path order: a folder before what it holds, and the record of two equal
+    // installations the same.
+    void SortEntriesFrom(size_t first);
     InstallScope Scope() const { return m_scope; }
 
 private:
