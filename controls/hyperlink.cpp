@@ -70,7 +70,6 @@ void CHyperLink::PreSubclassWindow() {
     }
 
     FitToText();
-    LoadLinkCursor();
 
     if (m_underlineMode != -1) {
         SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontPlain.GetSafeHandle()),
@@ -81,8 +80,8 @@ void CHyperLink::PreSubclassWindow() {
 }
 
 void CHyperLink::SetLinkTarget(const wchar_t* target) {
+    // The window is fitted to its text, which the target does not change.
     m_target = target ? target : L"";
-    if (m_hWnd) FitToText();
 }
 
 void CHyperLink::SetUnderlineMode(int mode) {
@@ -122,7 +121,8 @@ void CHyperLink::FitToText() {
 }
 
 void CHyperLink::LoadLinkCursor() {
-    if (m_linkCursor.Get()) return;
+    if (m_linkCursorTried) return;
+    m_linkCursorTried = true;
     m_linkCursor.Reset(LoadHelpHandCursor());
     // Not every Windows has the help program in its folder (Wine keeps it in
     // system32 only): the system's own hand then.
@@ -146,7 +146,10 @@ bool CHyperLink::OnCtlColor(WPARAM wParam, LPARAM, LRESULT& result) {
 }
 
 bool CHyperLink::OnSetCursor(WPARAM, LPARAM, LRESULT& result) {
-    // Without a hand the default processing sets the class cursor.
+    // The hand is loaded when the mouse first comes over the link, not while
+    // the page is being shown. Without one the default processing sets the
+    // class cursor.
+    LoadLinkCursor();
     if (!m_linkCursor.Get()) return false;
     SetCursor(m_linkCursor.Get());
     result = TRUE;

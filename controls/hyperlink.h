@@ -78,5 +78,6 @@ private:
     CFont m_fontUnderlined;
     CFont m_fontPlain;
     CursorCopy m_linkCursor;
+    bool m_linkCursorTried = false;  // loaded once, on the first WM_SETCURSOR
     UINT_PTR m_hoverTimerId = 100;
 };

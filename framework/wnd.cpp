@@ -2,8 +2,23 @@
 
 namespace {
 
-// The window property that leads from a window to its bound object.
-constexpr wchar_t kObjectProperty[] = L"PxWndObject";
+// The windows bound to objects. Looked up on every message a bound window
+// gets, so kept in the process: a window property costs a round trip to
+// Wine's server on each lookup. Binding and lookup happen on the one UI
+// thread; a window beyond the slots is not bound.
+struct Binding {
+    HWND window;
+    CWnd* object;
+};
+constexpr int kMaxBindings = 32;
+Binding g_bindings[kMaxBindings] = {};
+
+Binding* FindBinding(HWND window) {
+    for (Binding& binding : g_bindings) {
+        if (binding.window == window) return &binding;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -13,12 +28,15 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND window) {
     if (!window) return nullptr;
-    return static_cast<CWnd*>(GetPropW(window, kObjectProperty));
+    const Binding* binding = FindBinding(window);
+    return binding ? binding->object : nullptr;
 }
 
 BOOL CWnd::SubclassWindow(HWND window) {
     if (!window || m_hWnd || FromHandle(window) || !IsWindow(window)) return FALSE;
-    if (!SetPropW(window, kObjectProperty, this)) return FALSE;
+    Binding* free = FindBinding(nullptr);
+    if (!free) return FALSE;
+    *free = Binding{window, this};
     m_hWnd = window;
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
@@ -43,7 +61,10 @@ HWND CWnd::UnsubclassWindow() {
 }
 
 void CWnd::Unbind() {
-    if (m_hWnd) RemovePropW(m_hWnd, kObjectProperty);
+    if (m_hWnd) {
+        Binding* binding = FindBinding(m_hWnd);
+        if (binding && binding->object == this) *binding = Binding{};
+    }
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
 }

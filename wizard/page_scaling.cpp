@@ -62,6 +62,8 @@ HBITMAP MakeLogoBitmap(HINSTANCE resources, int width, int height) {
         width = w * factor;
         height = h * factor;
     }
+    // The slot is the picture's own size (96 DPI): nothing to draw.
+    if (factor == 1 && width == w && height == h) return source;
     HBITMAP result = nullptr;
     HDC screen = GetDC(nullptr);
     if (HBITMAP repeated = Stretched(screen, source, w, h, w * factor, h * factor, COLORONCOLOR)) {

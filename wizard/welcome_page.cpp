@@ -88,14 +88,16 @@ void CWizPropertyPage::ActivateWelcome() {
         CheckDlgButton(m_hWnd, IDC_DESKTOP_LINK, BST_CHECKED);
         CheckDlgButton(m_hWnd, IDC_THUMBS_LINK, BST_CHECKED);
         CheckDlgButton(m_hWnd, IDC_STARTMENU_GROUP, BST_CHECKED);
-        CheckRadioButton(m_hWnd, IDC_CURRENT_USER, IDC_ALL_USERS, IDC_CURRENT_USER);
+        // The pair set directly: CheckRadioButton walks every control of the page.
+        CheckDlgButton(m_hWnd, IDC_CURRENT_USER, BST_CHECKED);
+        CheckDlgButton(m_hWnd, IDC_ALL_USERS, BST_UNCHECKED);
         // A per-user installation has links for its user only.
         if (m_pSheet->m_scope == InstallScope::User) EnableWindow(GetDlgItem(m_hWnd, IDC_ALL_USERS), FALSE);
 
+        // The folder installed to, else the default: the field is set once.
         wchar_t folder[kPathChars] = {};
-        GetDefaultInstallFolder(m_pSheet->m_scope, folder);
+        if (!FindInstalledFolder(m_pSheet->m_scope, folder)) GetDefaultInstallFolder(m_pSheet->m_scope, folder);
         SetDlgItemTextW(m_hWnd, IDC_TARGET_FOLDER, folder);
-        if (FindInstalledFolder(m_pSheet->m_scope, folder)) SetDlgItemTextW(m_hWnd, IDC_TARGET_FOLDER, folder);
     }
 
     // A warning only: the ready page refuses to install beside a running viewer.
