@@ -684,8 +684,24 @@ bool Transaction::CreateFolder(const std::wstring& folder) {
 
 void Transaction::SortEntriesFrom(size_t first) {
     if (first >= m_entries.size()) return;
-    std::stable_sort(m_entries.begin() + static_cast<std::ptrdiff_t>(first), m_entries.end(),
-                     [](const RecordEntry& a, const RecordEntry& b) { return _wcsicmp(a.key.c_str(), b.key.c_str()) < 0; });
+    // Sorted as text: the path in capitals, a NUL (below every character, so
+    // a folder comes before what it holds) and the entry's place, which also
+    // keeps equal paths in the order they were noted.
+    std::vector<std::wstring> order;
+    for (size_t i = first; i < m_entries.size(); ++i) {
+        std::wstring sortKey = Upper(m_entries[i].key);
+        const size_t place = i - first;
+        sortKey += L'\0';
+        sortKey += static_cast<wchar_t>(place >> 16);
+        sortKey += static_cast<wchar_t>(place & 0xFFFF);
+        order.push_back(std::move(sortKey));
+    }
+    std::sort(order.begin(), order.end());
+    const std::vector<RecordEntry> noted(m_entries.begin() + static_cast<std::ptrdiff_t>(first), m_entries.end());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const size_t end = order[i].size();
+        m_entries[first + i] = noted[(static_cast<size_t>(order[i][end - 2]) << 16) | order[i][end - 1]];
+    }
 }
 
 bool Transaction::InNewTree(const std::wstring& path) const {
