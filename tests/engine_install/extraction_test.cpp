@@ -219,7 +219,7 @@ TEST_F(Extraction, NamesThatLeaveTheTargetAreNeverWritten) {
         }
         EXPECT_EQ(Extract(), kExtractIncomplete);
         EXPECT_EQ(ReadBytes(Target(L"before.txt")), "before");
-            EXPECT_FALSE(Exists(m_work / wideOutside));
+        EXPECT_FALSE(Exists(m_work / wideOutside));
         EXPECT_FALSE(Exists(Target(wideOutside)));
         EXPECT_FALSE(Exists(L"C:\\" + wideOutside));
         EXPECT_FALSE(Exists(Target(L"file.txt")));
