@@ -553,6 +553,14 @@ private:
     std::wstring m_lastFolder;
 };
 
+// Moves a reader from the entry it stands on forward to entry index.
+bool StepTo(unzFile archive, LONG& position, LONG index) {
+    for (; position < index; ++position) {
+        if (unzGoToNextFile(archive) != UNZ_OK) return false;
+    }
+    return true;
+}
+
 // One worker's part: entries taken until none is left, through its own
 // reader. Returns the number of the entry the reader stands on.
 LONG Work(SharedWalk& walk, unzFile archive, const ExtractionProgress* progress) {
@@ -562,11 +570,9 @@ LONG Work(SharedWalk& walk, unzFile archive, const ExtractionProgress* progress)
     if (!archive || !buffer) return position;
     EntryWriter writer(walk, buffer.get());
     for (LONG index = 0; walk.Take(index);) {
-        for (; position < index; ++position) {
-            if (unzGoToNextFile(archive) != UNZ_OK) {
-                walk.Count(Outcome::Broken);
-                return position;
-            }
+        if (!StepTo(archive, position, index)) {
+            walk.Count(Outcome::Broken);
+            return position;
         }
         walk.Count(writer.Write(archive));
         if (progress && progress->report) {
@@ -643,9 +649,7 @@ int WalkArchive(const ArchiveSource& source, const wchar_t* targetFolder, bool k
     if (progress && progress->report) {
         progress->report(progress->context, static_cast<unsigned>(walk.Done()), static_cast<unsigned>(entries));
     }
-    for (; position + 1 < entries; ++position) {
-        if (unzGoToNextFile(archive.get()) != UNZ_OK) return kExtractIncomplete;
-    }
+    if (!StepTo(archive.get(), position, entries - 1)) return kExtractIncomplete;
     return CentralDirectoryGoesOn(archive.get()) ? kExtractIncomplete : 0;
 }
 
